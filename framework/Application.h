@@ -1,0 +1,45 @@
+// The application object: one per process, created statically; the process entry runs its
+// start-up hook once and ends the process when the hook returns.
+#pragma once
+
+#include <windows.h>
+
+namespace fw {
+
+class Application {
+ public:
+  Application();
+  virtual ~Application();
+  Application(const Application&) = delete;
+  Application& operator=(const Application&) = delete;
+
+  static Application* Current();
+
+  // Called once after the framework's own initialisation. Returning false ends the process
+  // (the usual answer once a modal main dialog has closed).
+  virtual bool OnStartup() = 0;
+  // Runs when OnStartup returned true: the message loop until WM_QUIT. Returns the exit code.
+  virtual int Run();
+
+  // Runs the hook and, if asked, the loop; the process entry calls this.
+  int Start(HINSTANCE instance);
+
+  HINSTANCE Instance() const { return instance_; }
+  HWND MainWindow() const { return mainWindow_; }
+  void SetMainWindow(HWND hwnd) { mainWindow_ = hwnd; }
+
+  // Support for hosting controls and the 3D look: common controls are registered once.
+  static void EnableControlContainer();
+  static void Enable3dControls();
+
+  // The application's short name (message box captions), GBK.
+  const char* Name() const;
+  void SetName(const char* gbkName);
+
+ private:
+  HINSTANCE instance_ = nullptr;
+  HWND mainWindow_ = nullptr;
+  char name_[64] = "StationProbe";
+};
+
+}  // namespace fw

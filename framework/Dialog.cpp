@@ -1,0 +1,178 @@
+#include "framework/Dialog.h"
+
+#include "framework/Messages.h"
+#include "framework/ResourceModule.h"
+
+namespace fw {
+
+namespace {
+
+// Messages whose answer a dialog procedure returns directly instead of through DWLP_MSGRESULT.
+bool ReturnsValueDirectly(UINT msg) {
+  return IsControlColorMessage(msg) || msg == WM_COMPAREITEM || msg == WM_VKEYTOITEM || msg == WM_CHARTOITEM ||
+         msg == WM_QUERYDRAGICON || msg == WM_INITDIALOG;
+}
+
+}  // namespace
+
+Dialog::Dialog(UINT templateId, HWND parent) : templateId_(templateId), parent_(parent) {}
+
+Dialog::~Dialog() {
+  if (dialog_ != nullptr && ::IsWindow(dialog_)) {
+    SetWindowLongPtrW(dialog_, DWLP_USER, 0);
+    DestroyWindow(dialog_);
+  }
+}
+
+INT_PTR Dialog::DoModal() {
+  if (dialog_ != nullptr) return -1;
+  modal_ = true;
+  ended_ = false;
+  result_ = -1;
+  HWND hwnd = CreateDialogParamW(GetResourceModule(), MAKEINTRESOURCEW(templateId_), parent_, DialogProc,
+                                 reinterpret_cast<LPARAM>(this));
+  if (hwnd == nullptr) {
+    modal_ = false;
+    return -1;
+  }
+  const bool parentWasEnabled = parent_ != nullptr && IsWindowEnabled(parent_);
+  if (parentWasEnabled) EnableWindow(parent_, FALSE);
+  if (!ended_) {
+    ShowWindow(hwnd, SW_SHOW);
+    RunModalLoop();
+  }
+  if (parentWasEnabled) {
+    EnableWindow(parent_, TRUE);
+    SetActiveWindow(parent_);
+  }
+  if (::IsWindow(hwnd)) DestroyWindow(hwnd);
+  modal_ = false;
+  return result_;
+}
+
+bool Dialog::RunModalLoop() {
+  running_ = true;
+  MSG msg;
+  while (!ended_) {
+    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got == 0) {
+      // Keep the quit request for the outer loop.
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    if (got < 0) break;
+    if (!PreTranslateMessage(&msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+  running_ = false;
+  return ended_;
+}
+
+bool Dialog::CreateModeless() {
+  if (dialog_ != nullptr) return false;
+  modal_ = false;
+  HWND hwnd = CreateDialogParamW(GetResourceModule(), MAKEINTRESOURCEW(templateId_), parent_, DialogProc,
+                                 reinterpret_cast<LPARAM>(this));
+  return hwnd != nullptr;
+}
+
+void Dialog::EndDialog(INT_PTR result) {
+  result_ = result;
+  ended_ = true;
+  if (dialog_ == nullptr) return;
+  if (modal_) {
+    ShowWindow(dialog_, SW_HIDE);
+    PostMessageW(dialog_, WM_NULL, 0, 0);  // wake the loop
+  } else {
+    DestroyWindow(dialog_);
+  }
+}
+
+bool Dialog::PreTranslateMessage(MSG* msg) {
+  return dialog_ != nullptr && IsDialogMessageW(dialog_, msg) != FALSE;
+}
+
+bool Dialog::BindItem(int id, Window& control) {
+  HWND item = GetDlgItem(dialog_, id);
+  return item != nullptr && control.Subclass(item);
+}
+
+BOOL Dialog::OnInitDialog() {
+  DoDataExchange();
+  return TRUE;
+}
+
+bool Dialog::HandleMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+
+LRESULT Dialog::DefaultDialog(UINT msg, WPARAM wParam, LPARAM lParam) {
+  const bool saved = inDefault_;
+  inDefault_ = true;
+  const LRESULT result = DefDlgProcW(dialog_, msg, wParam, lParam);
+  inDefault_ = saved;
+  return result;
+}
+
+INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  Dialog* self = nullptr;
+  if (msg == WM_INITDIALOG) {
+    self = reinterpret_cast<Dialog*>(lParam);
+    SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
+    self->dialog_ = hwnd;
+    self->Attach(hwnd);
+  } else {
+    self = reinterpret_cast<Dialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
+  }
+  if (self == nullptr || self->inDefault_) return FALSE;
+  return self->Dispatch(msg, wParam, lParam);
+}
+
+INT_PTR Dialog::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
+  HWND hwnd = dialog_;
+  if (msg == WM_INITDIALOG) return OnInitDialog();
+
+  LRESULT result = 0;
+  // Reflection: the control a message concerns answers first, if it is ours and our child.
+  HWND source = ReflectionSource(msg, wParam, lParam);
+  if (source != nullptr && GetParent(source) == hwnd) {
+    Window* control = Window::FromHandle(source);
+    if (control != nullptr && control->OnReflect(msg, wParam, lParam, result)) {
+      if (ReturnsValueDirectly(msg)) return static_cast<INT_PTR>(result);
+      SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, result);
+      return TRUE;
+    }
+  }
+
+  if (HandleMessage(msg, wParam, lParam, result)) {
+    if (ReturnsValueDirectly(msg)) return static_cast<INT_PTR>(result);
+    if (::IsWindow(hwnd)) SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, result);
+    return TRUE;
+  }
+
+  switch (msg) {
+    case WM_COMMAND:
+      if (CommandId(wParam) == IDOK && (lParam == 0 || CommandCode(wParam) == BN_CLICKED)) {
+        OnOK();
+        return TRUE;
+      }
+      if (CommandId(wParam) == IDCANCEL && (lParam == 0 || CommandCode(wParam) == BN_CLICKED)) {
+        OnCancel();
+        return TRUE;
+      }
+      break;
+    case WM_DESTROY:
+      OnDestroy();
+      break;
+    case WM_NCDESTROY:
+      SetWindowLongPtrW(hwnd, DWLP_USER, 0);
+      dialog_ = nullptr;
+      Detach();
+      break;
+    default:
+      break;
+  }
+  return FALSE;
+}
+
+}  // namespace fw

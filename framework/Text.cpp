@@ -1,0 +1,52 @@
+#include "framework/Text.h"
+
+#include <cstring>
+
+#include "framework/GbkText.h"
+
+namespace fw {
+
+std::wstring GbkToWide(const char* text, int length) {
+  if (text == nullptr) return std::wstring();
+  if (length < 0) length = static_cast<int>(std::strlen(text));
+  if (length == 0) return std::wstring();
+  const int n = MultiByteToWideChar(kGbkCodePage, 0, text, length, nullptr, 0);
+  if (n <= 0) return std::wstring();
+  std::wstring out(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(kGbkCodePage, 0, text, length, &out[0], n);
+  return out;
+}
+
+std::string WideToGbk(const wchar_t* text, int length) {
+  if (text == nullptr) return std::string();
+  if (length < 0) length = static_cast<int>(wcslen(text));
+  if (length == 0) return std::string();
+  const int n = WideCharToMultiByte(kGbkCodePage, 0, text, length, nullptr, 0, nullptr, nullptr);
+  if (n <= 0) return std::string();
+  std::string out(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(kGbkCodePage, 0, text, length, &out[0], n, nullptr, nullptr);
+  return out;
+}
+
+BOOL SetWindowTextGbk(HWND hwnd, const char* text) {
+  return SetWindowTextW(hwnd, GbkToWide(text).c_str());
+}
+
+std::string GetWindowTextGbk(HWND hwnd) {
+  const int len = GetWindowTextLengthW(hwnd);
+  if (len <= 0) return std::string();
+  std::wstring wide(static_cast<std::size_t>(len) + 1, L'\0');
+  const int got = GetWindowTextW(hwnd, &wide[0], len + 1);
+  return WideToGbk(wide.c_str(), got > 0 ? got : 0);
+}
+
+std::size_t GetWindowTextGbk(HWND hwnd, char* buffer, std::size_t size) {
+  if (buffer == nullptr || size == 0) return 0;
+  return GbkCopyBounded(buffer, size, GetWindowTextGbk(hwnd).c_str());
+}
+
+int MessageBoxGbk(HWND owner, const char* text, const char* caption, UINT type) {
+  return MessageBoxW(owner, GbkToWide(text).c_str(), GbkToWide(caption).c_str(), type);
+}
+
+}  // namespace fw

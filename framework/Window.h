@@ -1,0 +1,68 @@
+// A thin wrapper over one window handle. It can attach to an existing window (borrowing it),
+// subclass it so that the object handles the window's messages, or create a window of a class.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace fw {
+
+class Window {
+ public:
+  Window() = default;
+  virtual ~Window();
+  Window(const Window&) = delete;
+  Window& operator=(const Window&) = delete;
+
+  HWND GetHwnd() const { return hwnd_; }
+  operator HWND() const { return hwnd_; }
+  bool IsWindow() const { return hwnd_ != nullptr && ::IsWindow(hwnd_) != FALSE; }
+
+  // Borrow a window without handling its messages.
+  void Attach(HWND hwnd) { hwnd_ = hwnd; }
+  HWND Detach();
+
+  // Handle the window's messages through WindowProc. Returns false if the window is already
+  // subclassed by another object or the handle is null.
+  bool Subclass(HWND hwnd);
+  // Removes the subclass (unlinks this object first) and forgets the handle.
+  void Unsubclass();
+  bool IsSubclassed() const { return subclassed_; }
+
+  // Creates a child or top-level window of a registered class and subclasses it.
+  bool Create(const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle, const RECT& rect,
+              HWND parent, UINT id);
+
+  // The object that subclassed hwnd, or nullptr.
+  static Window* FromHandle(HWND hwnd);
+
+  // Text in GBK through the wide API.
+  void SetTextGbk(const char* text) const;
+  std::string GetTextGbk() const;
+
+  HWND GetItem(int id) const { return ::GetDlgItem(hwnd_, id); }
+  void Invalidate(BOOL erase = TRUE) const { ::InvalidateRect(hwnd_, nullptr, erase); }
+
+ protected:
+  // Messages of a subclassed window. Default: the previous window procedure.
+  virtual LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT Default(UINT msg, WPARAM wParam, LPARAM lParam);
+
+ public:
+  // A message the parent dialog reflects to this control (WM_CTLCOLOR*, WM_NOTIFY, WM_COMMAND).
+  // Return true with result set to answer it; false lets the parent's own handling run.
+  virtual bool OnReflect(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+  // Called once the object is linked to an existing window by Subclass (before any message).
+  virtual void OnSubclassed() {}
+
+ private:
+  static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                       DWORD_PTR refData);
+
+  HWND hwnd_ = nullptr;
+  bool subclassed_ = false;
+};
+
+}  // namespace fw
