@@ -1,7 +1,10 @@
 #include "framework/Dialog.h"
 
+#include <cstring>
+
 #include "framework/Messages.h"
 #include "framework/ResourceModule.h"
+#include "framework/Text.h"
 
 namespace fw {
 
@@ -99,6 +102,39 @@ bool Dialog::BindItem(int id, Window& control) {
   return item != nullptr && control.Subclass(item);
 }
 
+bool Dialog::ExecuteDialogInit() {
+  HINSTANCE module = GetResourceModule();
+  HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(templateId_), MAKEINTRESOURCEW(240));
+  if (found == nullptr) return true;
+  const DWORD size = SizeofResource(module, found);
+  HGLOBAL loaded = LoadResource(module, found);
+  const BYTE* data = loaded != nullptr ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
+  if (data == nullptr) return false;
+  DWORD pos = 0;
+  while (pos + 2 <= size) {
+    WORD item;
+    std::memcpy(&item, data + pos, 2);
+    if (item == 0) return true;
+    if (pos + 8 > size) return false;
+    WORD message;
+    DWORD length;
+    std::memcpy(&message, data + pos + 2, 2);
+    std::memcpy(&length, data + pos + 4, 4);
+    pos += 8;
+    if (length > size - pos) return false;
+    // The text is NUL-terminated within its record; never read past the record.
+    const char* text = reinterpret_cast<const char*>(data + pos);
+    const std::wstring wide = GbkToWide(text, static_cast<int>(strnlen(text, length)));
+    HWND control = GetDlgItem(dialog_, item);
+    if (control != nullptr) {
+      if (message == 0x0403) SendMessageW(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+      if (message == 0x0401) SendMessageW(control, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+    }
+    pos += length;
+  }
+  return true;
+}
+
 BOOL Dialog::OnInitDialog() {
   DoDataExchange();
   return TRUE;
@@ -130,7 +166,10 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
 
 INT_PTR Dialog::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
   HWND hwnd = dialog_;
-  if (msg == WM_INITDIALOG) return OnInitDialog();
+  if (msg == WM_INITDIALOG) {
+    ExecuteDialogInit();
+    return OnInitDialog();
+  }
 
   LRESULT result = 0;
   // Reflection: the control a message concerns answers first, if it is ours and our child.

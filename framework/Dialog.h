@@ -31,6 +31,11 @@ class Dialog : public Window {
   // does not exist or is already bound.
   bool BindItem(int id, Window& control);
 
+  // Fills combo and list boxes from the template's initialisation data (resource type 240), as
+  // the resource compiler stores it: records of item, message (0x403 combo item, 0x401 list item),
+  // length and GBK text. Runs before OnInitDialog. Returns false if the data is malformed.
+  bool ExecuteDialogInit();
+
  protected:
   // Called from WM_INITDIALOG. The base runs DoDataExchange and returns TRUE (default focus).
   virtual BOOL OnInitDialog();

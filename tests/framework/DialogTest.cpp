@@ -114,6 +114,21 @@ TEST(Dialog, BindsItsControlsFromTheTemplate) {
   EXPECT_FALSE(dlg.list.IsSubclassed());
 }
 
+TEST(Dialog, TemplateInitialisationDataFillsComboBoxes) {
+  TestDialog dlg;
+  ASSERT_TRUE(dlg.CreateModeless());
+  HWND combo = GetDlgItem(dlg.GetHwnd(), IDC_FW_COMBO);
+  ASSERT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 3);
+  wchar_t text[16] = {};
+  SendMessageW(combo, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
+  EXPECT_STREQ(text, L"10");
+  SendMessageW(combo, CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(text));
+  EXPECT_STREQ(text, L"9");
+  SendMessageW(combo, CB_GETLBTEXT, 2, reinterpret_cast<LPARAM>(text));
+  EXPECT_STREQ(text, L"\x63A7\x5236");
+  DestroyWindow(dlg.GetHwnd());
+}
+
 TEST(Dialog, ReflectsColourRequestsToTheControlThatAsks) {
   TestDialog dlg;
   ASSERT_TRUE(dlg.CreateModeless());
