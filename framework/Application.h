@@ -6,6 +6,8 @@
 
 namespace fw {
 
+class Window;
+
 class Application {
  public:
   Application();
@@ -25,8 +27,9 @@ class Application {
   int Start(HINSTANCE instance);
 
   HINSTANCE Instance() const { return instance_; }
-  HWND MainWindow() const { return mainWindow_; }
-  void SetMainWindow(HWND hwnd) { mainWindow_ = hwnd; }
+  // The window that stands for the application (the panel); it may not have a handle yet.
+  Window* MainWindow() const { return mainWindow_; }
+  void SetMainWindow(Window* window) { mainWindow_ = window; }
 
   // Support for hosting controls and the 3D look: common controls are registered once.
   static void EnableControlContainer();
@@ -38,7 +41,7 @@ class Application {
 
  private:
   HINSTANCE instance_ = nullptr;
-  HWND mainWindow_ = nullptr;
+  Window* mainWindow_ = nullptr;
   char name_[64] = "StationProbe";
 };
 

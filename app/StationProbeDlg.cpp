@@ -1,0 +1,299 @@
+#include "app/StationProbeDlg.h"
+
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/AboutDlg.h"
+#include "app/PanelFormat.h"
+#include "devbind/HardWareDll.h"
+#include "framework/GbkText.h"
+#include "framework/Messages.h"
+#include "framework/Text.h"
+#include "res/resource.h"
+#include "sysbind/SysEnv.h"
+
+std::string g_strCalibIni;
+std::string g_strSysOzIni;
+std::string g_strDevIdIni;
+std::string g_strDevOzIni;
+HBITMAP g_hbmLampOn = nullptr;
+HBITMAP g_hbmLampOff = nullptr;
+
+namespace {
+
+constexpr UINT_PTR kTimerInputs = 1;
+constexpr UINT_PTR kTimerAnalogs = 2;
+constexpr UINT_PTR kTimerCounters = 3;
+constexpr UINT_PTR kTimerDistances = 4;
+
+// Counter channel 200 + n is shown in this item.
+constexpr int kCounterItems[8] = {IDC_COUNTER_200, IDC_COUNTER_201, IDC_COUNTER_202, IDC_COUNTER_203,
+                                  IDC_COUNTER_204, IDC_COUNTER_205, IDC_COUNTER_206, IDC_COUNTER_207};
+
+void SetItemTextGbk(HWND dialog, int item, const char* text) { fw::SetWindowTextGbk(GetDlgItem(dialog, item), text); }
+
+}  // namespace
+
+CStationProbeDlg::CStationProbeDlg(HWND parent) : CBDialog(IDD_STATIONPROBE_DIALOG, parent) {
+  std::memset(m_nDistanceState, 0, sizeof m_nDistanceState);
+  m_bDragWindow = 0;
+  std::memset(&m_capDout, 0, sizeof m_capDout);
+  std::memset(&m_capDin, 0, sizeof m_capDin);
+  std::memset(&m_capAnalog, 0, sizeof m_capAnalog);
+  std::memset(m_pAnalogDisplay, 0, sizeof m_pAnalogDisplay);
+  m_nAnalogCount = 0;
+  m_rcWindow = RECT{0, 0, 0, 0};
+  std::memset(m_pAnalogCaptionCtrl, 0, sizeof m_pAnalogCaptionCtrl);
+  std::memset(m_pDinCaptionCtrl, 0, sizeof m_pDinCaptionCtrl);
+  std::memset(m_pDoutCaptionCtrl, 0, sizeof m_pDoutCaptionCtrl);
+  m_hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
+}
+
+CStationProbeDlg::~CStationProbeDlg() = default;
+
+int CStationProbeDlg::OutputItem(int channel) {
+  if (channel == 0) return IDC_OUTPUT_0;
+  if (channel >= 1 && channel <= 15) return 1055 + channel;
+  if (channel >= 16 && channel <= 23) return 1057 + channel;
+  return 0;
+}
+
+int CStationProbeDlg::OutputChannel(int item) {
+  if (item == IDC_OUTPUT_0) return 0;
+  if (item >= 1056 && item <= 1070) return item - 1055;
+  if (item >= 1073 && item <= 1080) return item - 1057;
+  return -1;
+}
+
+void CStationProbeDlg::DoDataExchange() {
+  for (int d = 0; d < 4; ++d) BindItem(IDC_DISTANCE_LABEL_0 + d, m_distanceLabel[d]);
+  for (int k = 0; k < kAnalogs; ++k) BindItem(IDC_ANALOG_READOUT_0 + 2 * k, m_analogReadout[k]);
+}
+
+BOOL CStationProbeDlg::OnInitDialog() {
+  HWND hwnd = GetHwnd();
+  CBDialog::OnInitDialog();                                       // 1: binds the controls
+  AddAboutToSystemMenu();                                         // 2
+  SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));    // 3
+  SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+  LoadLibrariesAndPaths();                                        // 4-6, 10-11
+  m_nAnalogCount = 8;                                             // 7
+  for (int k = 0; k < kAnalogs; ++k) m_pAnalogDisplay[k] = &m_analogReadout[k];
+  for (int k = 0; k < kAnalogs; ++k) m_pAnalogDisplay[k]->SetText("0.000");  // 8
+  SendDlgItemMessageW(hwnd, IDC_ANALOG_COUNT, CB_SELECTSTRING, 0, reinterpret_cast<LPARAM>(L"8"));  // 9
+
+  SetTimer(hwnd, kTimerInputs, 300, nullptr);                     // 12
+  SetTimer(hwnd, kTimerAnalogs, 400, nullptr);
+  SetTimer(hwnd, kTimerCounters, 500, nullptr);
+  SetTimer(hwnd, kTimerDistances, 500, nullptr);
+  m_mover.BindDialog(hwnd);                                       // 13
+  PlaceFromCommandLine();                                         // 14
+  m_mover.Relayout();                                             // 15
+  // 16: channel captions from the configuration (ReadDoutCaptions ... ShowAnalogCaptions) go here.
+  for (int d = 0; d < 4; ++d) {                                   // 17
+    m_distanceLabel[d].SetBackgroundColor(RGB(255, 0, 0));
+    m_distanceLabel[d].SetCentered(TRUE);
+  }
+  return TRUE;                                                    // 18
+}
+
+void CStationProbeDlg::AddAboutToSystemMenu() {
+  HMENU menu = GetSystemMenu(GetHwnd(), FALSE);
+  if (menu == nullptr) return;
+  wchar_t text[128] = {};
+  if (LoadStringW(GetModuleHandleW(nullptr), IDS_ABOUTBOX, text, 128) > 0 && text[0] != L'\0') {
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_STRING, IDM_ABOUTBOX, text);
+  }
+}
+
+void CStationProbeDlg::LoadLibrariesAndPaths() {
+  if (LoadSysEnvLibrary(1) < 0) {
+    fw::MessageBoxGbk(GetHwnd(), "Sysenv.dll 加载错误或者没有该文件！", fw::Application::Current()->Name(), MB_OK);
+  } else {
+    GetSysEnv(SysEnvRecordAddress());
+  }
+  const std::string configDir = SysEnvConfigDirectory();
+  g_strCalibIni = configDir + "\\calib.ini";
+  g_strSysOzIni = configDir + "\\sysOz.ini";
+  g_strDevIdIni = configDir + "\\DevID.ini";
+  g_strDevOzIni = configDir + "\\DevOz.ini";
+
+  HINSTANCE exe = GetModuleHandleW(nullptr);
+  g_hbmLampOn = static_cast<HBITMAP>(LoadImageW(exe, MAKEINTRESOURCEW(IDB_LAMP_ON), IMAGE_BITMAP, 0, 0, 0));
+  g_hbmLampOff = static_cast<HBITMAP>(LoadImageW(exe, MAKEINTRESOURCEW(IDB_LAMP_OFF), IMAGE_BITMAP, 0, 0, 0));
+
+  // The device library path is held in 256 bytes: a longer one is not formed (the load then fails
+  // cleanly) rather than cut into the path of some other file.
+  char libraryPath[256] = {};
+  const int n = std::snprintf(libraryPath, sizeof libraryPath, "%s\\Hardware.dll", SysEnvLibraryDirectory().c_str());
+  if (n < 0 || n >= static_cast<int>(sizeof libraryPath)) libraryPath[0] = '\0';
+  theHardWare.Load(libraryPath);
+  theHardWare.ExtClose();
+  theHardWare.ExtOpen("ProbeDesk");
+  theHardWare.ExtResetCNT();
+  for (int id = 300; id <= 303; ++id) theHardWare.ExtResetDis(id);
+}
+
+void CStationProbeDlg::PlaceFromCommandLine() {
+  if (__argc <= 1 || __argv == nullptr || __argv[1] == nullptr) return;
+  char argument[512] = {};
+  fw::GbkCopyBounded(argument, sizeof argument, __argv[1]);
+  int edges[4] = {0, 0, 0, 0};
+  for (int i = 0; i < 4; ++i) {
+    char field[512] = {};
+    GetField(argument, field, i);
+    field[sizeof field - 1] = '\0';
+    edges[i] = panel::ToInt(field);
+  }
+  m_rcWindow = RECT{edges[0], edges[1], edges[2], edges[3]};
+  MoveWindow(GetHwnd(), m_rcWindow.left, m_rcWindow.top, m_rcWindow.right - m_rcWindow.left,
+             m_rcWindow.bottom - m_rcWindow.top, TRUE);
+}
+
+void CStationProbeDlg::PollInputs() {
+  for (int k = 0; k < kInputs; ++k) {
+    const int v = theHardWare.ExtInPutDig(k);
+    SendDlgItemMessageW(GetHwnd(), IDC_INPUT_LAMP_0 + k, STM_SETIMAGE, IMAGE_BITMAP,
+                        reinterpret_cast<LPARAM>(v == 1 ? g_hbmLampOn : g_hbmLampOff));
+  }
+}
+
+void CStationProbeDlg::PollAnalogs() {
+  char text[100] = {};
+  float samples[panel::kAnalogSamples] = {};
+  const int count = m_nAnalogCount < kAnalogs ? m_nAnalogCount : kAnalogs;
+  for (int j = 0; j < count; ++j) {
+    // The samples are deliberately not cleared between channels: a short reading keeps the rest.
+    theHardWare.ExtGetAnalog(j, samples, panel::kAnalogSamples);
+    panel::FormatAnalog(panel::AnalogMean(samples), text, sizeof text);
+    if (m_pAnalogDisplay[j] != nullptr) m_pAnalogDisplay[j]->SetText(text);
+  }
+}
+
+void CStationProbeDlg::PollCounters() {
+  char text[550] = {};
+  for (int n = 0; n < 8; ++n) {
+    panel::FormatCounter(theHardWare.ExtGetFreb(200 + n), text, sizeof text);
+    SetItemTextGbk(GetHwnd(), kCounterItems[n], text);
+  }
+}
+
+void CStationProbeDlg::PollDistances() {
+  char text[550] = {};
+  for (int d = 0; d < 4; ++d) {
+    panel::FormatDistance(theHardWare.ExtGetDis(300 + d), text, sizeof text);
+    SetItemTextGbk(GetHwnd(), IDC_DISTANCE_VALUE_0 + d, text);
+  }
+}
+
+void CStationProbeDlg::OnTimer(UINT_PTR id) {
+  switch (id) {
+    case kTimerInputs: PollInputs(); break;
+    case kTimerAnalogs: PollAnalogs(); break;
+    case kTimerCounters: PollCounters(); break;
+    case kTimerDistances: PollDistances(); break;
+    default: break;
+  }
+}
+
+void CStationProbeDlg::OnPaint() {
+  HWND hwnd = GetHwnd();
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd, &ps);
+  SendMessageW(hwnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  RECT rc;
+  GetClientRect(hwnd, &rc);
+  const int x = (rc.right - rc.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
+  const int y = (rc.bottom - rc.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
+  DrawIcon(dc, x, y, m_hIcon);
+  EndPaint(hwnd, &ps);
+}
+
+HBRUSH CStationProbeDlg::OnCtlColor(HDC dc, HWND control, UINT msg) {
+  const HBRUSH brush = reinterpret_cast<HBRUSH>(DefaultDialog(msg, reinterpret_cast<WPARAM>(dc),
+                                                               reinterpret_cast<LPARAM>(control)));
+  const int id = GetDlgCtrlID(control);
+  if (id == IDC_ANALOG_HEADING || id == IDC_INPUT_HEADING || id == IDC_OUTPUT_HEADING || id == IDC_COUNTER_204) {
+    ::SetTextColor(dc, RGB(200, 0, 0));
+  }
+  return brush;
+}
+
+void CStationProbeDlg::OnOK() {
+  // Enter never closes the panel.
+}
+
+void CStationProbeDlg::OnCancel() {
+  HWND hwnd = GetHwnd();
+  for (UINT_PTR id = kTimerInputs; id <= kTimerDistances; ++id) KillTimer(hwnd, id);
+  try {
+    if (theHardWare.IsLoaded()) {
+      theHardWare.ExtClose();
+      theHardWare.ExtStop();
+      theHardWare.ExtRelease();
+      theHardWare.Unload();
+    }
+  } catch (...) {
+    // Closing goes on whatever the library does.
+  }
+  EndDialog(0);
+}
+
+bool CStationProbeDlg::PreTranslateMessage(MSG* msg) { return CBDialog::PreTranslateMessage(msg); }
+
+bool CStationProbeDlg::OnCommand(int id, int code) {
+  (void)id;
+  (void)code;
+  // Operator commands (outputs, counters, distances, analog count, drag, configuration manager).
+  return false;
+}
+
+bool CStationProbeDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  switch (msg) {
+    case WM_TIMER:
+      OnTimer(wParam);
+      return false;  // the default timer handling follows
+    case WM_PAINT:
+      if (IsIconic(GetHwnd())) {
+        OnPaint();
+        result = 0;
+        return true;
+      }
+      return false;
+    case WM_QUERYDRAGICON:
+      result = reinterpret_cast<LRESULT>(m_hIcon);
+      return true;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORMSGBOX:
+      result = reinterpret_cast<LRESULT>(OnCtlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), msg));
+      return true;
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) == IDM_ABOUTBOX) {
+        CAboutDlg about(GetHwnd());
+        about.DoModal();
+        result = 0;
+        return true;
+      }
+      return false;
+    case WM_SIZE:
+      result = DefaultDialog(msg, wParam, lParam);
+      m_mover.Relayout();
+      return true;
+    case WM_COMMAND:
+      if (lParam != 0 && OnCommand(fw::CommandId(wParam), fw::CommandCode(wParam))) {
+        result = 0;
+        return true;
+      }
+      return CBDialog::HandleMessage(msg, wParam, lParam, result);
+    default:
+      return CBDialog::HandleMessage(msg, wParam, lParam, result);
+  }
+}

@@ -1,0 +1,90 @@
+// The self-test panel: every input channel of the station's I/O card shown, a button for every
+// output channel; polled on four timers.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "framework/Window.h"
+#include "widgets/BDialog.h"
+#include "widgets/ColorStatic.h"
+#include "widgets/Digistring.h"
+#include "widgets/MoveControl.h"
+
+// Captions of one kind of channel: a flag per channel (1 = has a caption) and a 500-byte GBK text.
+template <int N>
+struct ChannelCaptions {
+  static constexpr int kCount = N;
+  static constexpr int kTextSize = 500;
+  int flags[N];
+  char texts[N][kTextSize];
+};
+
+// Full paths of the station's configuration files, built at initialisation.
+extern std::string g_strCalibIni;
+extern std::string g_strSysOzIni;
+extern std::string g_strDevIdIni;
+extern std::string g_strDevOzIni;
+// Lamp images, loaded once and never freed.
+extern HBITMAP g_hbmLampOn;
+extern HBITMAP g_hbmLampOff;
+
+class CStationProbeDlg : public CBDialog {
+ public:
+  static constexpr int kOutputs = 24;
+  static constexpr int kInputs = 16;
+  static constexpr int kAnalogs = 16;
+
+  explicit CStationProbeDlg(HWND parent);
+  ~CStationProbeDlg() override;
+
+  // Item of output channel k (1071, 1056..1070, 1073..1080), or 0 for a channel out of range.
+  static int OutputItem(int channel);
+  // Channel of an output item, or -1.
+  static int OutputChannel(int item);
+
+  // Polling (timers 1-4).
+  void PollInputs();
+  void PollAnalogs();
+  void PollCounters();
+  void PollDistances();
+
+  int AnalogCount() const { return m_nAnalogCount; }
+  const RECT& PlacedRect() const { return m_rcWindow; }
+
+ protected:
+  void DoDataExchange() override;
+  BOOL OnInitDialog() override;
+  void OnOK() override;
+  void OnCancel() override;
+  bool PreTranslateMessage(MSG* msg) override;
+  bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+ private:
+  void AddAboutToSystemMenu();
+  void LoadLibrariesAndPaths();
+  void PlaceFromCommandLine();
+  void OnPaint();
+  HBRUSH OnCtlColor(HDC dc, HWND control, UINT msg);
+  bool OnCommand(int id, int code);
+  void OnTimer(UINT_PTR id);
+
+  // Members in this order (the layout the rest of the station's tools know).
+  int m_nDistanceState[4];
+  int m_bDragWindow;
+  ChannelCaptions<kOutputs> m_capDout;
+  ChannelCaptions<kInputs> m_capDin;
+  ChannelCaptions<kAnalogs> m_capAnalog;
+  CDigistring* m_pAnalogDisplay[kAnalogs];
+  int m_nAnalogCount;
+  CMoveControl m_mover;
+  RECT m_rcWindow;
+  HWND m_pAnalogCaptionCtrl[24];
+  HWND m_pDinCaptionCtrl[24];
+  HWND m_pDoutCaptionCtrl[24];
+  // Controls bound to dialog items.
+  CColorStatic m_distanceLabel[4];     // 1175..1178
+  CDigistring m_analogReadout[kAnalogs];  // 1119 + 2k
+  HICON m_hIcon;
+};
