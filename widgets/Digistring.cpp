@@ -22,6 +22,7 @@ class GdiSegmentCanvas : public CSegmentCanvas {
     BeginPath(m_hDC);
   }
   void EndSegment() override {
+    // Closed here so that the last edge is stroked too, whatever the outline's last point is.
     CloseFigure(m_hDC);
     EndPath(m_hDC);
     StrokeAndFillPath(m_hDC);
@@ -105,6 +106,7 @@ void CDigistring::RebuildCells() {
 }
 
 void CDigistring::Paint(HDC dc, const RECT& rect) {
+  if (dc == nullptr) return;
   const COLORREF previousBackground = SetBkColor(dc, m_crBackground);
   {
     CMemDC mem(dc, rect);
