@@ -1,0 +1,3 @@
+#pragma once
+#define IDD_BENCH 400
+#define IDC_READOUT0 1119

@@ -1,0 +1,11 @@
+#include "widgets/SegmentCell.h"
+
+void CSegmentCell::BuildSegments(std::uint16_t mask, unsigned) { m_wMask = mask; }
+
+void CSegmentCell::Draw(CSegmentCanvas& canvas, const CRealRect& rect) const {
+  for (std::size_t i = 0; i < m_segments.size(); ++i) {
+    canvas.BeginSegment(IsLit(static_cast<int>(i)));
+    m_segments[i].Trace(canvas, rect, m_nWidth);
+    canvas.EndSegment();
+  }
+}
