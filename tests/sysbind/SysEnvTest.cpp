@@ -39,8 +39,11 @@ class SystemDirFile {
  public:
   explicit SystemDirFile(const std::string& name)
       : path_(SystemDirectory() + "\\" + name), saved_(path_ + ".sysbind-test-saved") {
-    // A run that was killed may have left its saved file behind: the original comes first.
-    if (FileExists(saved_) && !FileExists(path_)) MoveFileA(saved_.c_str(), path_.c_str());
+    // A run that was killed left the original aside and its own file in place: undo that first.
+    if (FileExists(saved_)) {
+      DeleteFileA(path_.c_str());
+      MoveFileA(saved_.c_str(), path_.c_str());
+    }
     hadOriginal_ = FileExists(path_) && MoveFileExA(path_.c_str(), saved_.c_str(), MOVEFILE_REPLACE_EXISTING);
   }
   ~SystemDirFile() {
@@ -60,7 +63,6 @@ class SystemDirFile {
     return ok && written == bytes.size();
   }
   bool Remove() const { return DeleteFileA(path_.c_str()) != 0 || !FileExists(path_); }
-  const std::string& Path() const { return path_; }
 
  private:
   std::string path_;
