@@ -1,0 +1,48 @@
+include_guard(GLOBAL)
+# Export lists (.def files) for libraries that stand in for the system library, generated from the
+# entry list so that names and argument slots are never written down twice.
+#
+#   sysenv_write_def(<output> [STDCALL] [OMIT name...] [EXTRA name...])
+#     One export per entry of sysbind/SysEnvEntries.inc, undecorated.
+#     STDCALL: the entries are compiled __stdcall; each export names its decorated symbol (name@bytes).
+#     OMIT:    entries left out (to build libraries that lack one).
+#     EXTRA:   further exports (__cdecl) of the library's own.
+
+function(sysenv_write_def output)
+  cmake_parse_arguments(A "STDCALL" "" "OMIT;EXTRA" ${ARGN})
+  set(SYSENV_ENTRIES_FILE ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/SysEnvEntries.inc)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${SYSENV_ENTRIES_FILE})
+  file(STRINGS ${SYSENV_ENTRIES_FILE} lines REGEX "^SYSENV_ENTRY")
+  set(text "EXPORTS\n")
+  set(count 0)
+  foreach(line IN LISTS lines)
+    if(line MATCHES "^SYSENV_ENTRY\\(([0-9]+), ([A-Za-z0-9_]+), (INT|FLOAT|TEXT), A([0-9])(C?)\\)$")
+      set(name ${CMAKE_MATCH_2})
+      math(EXPR bytes "${CMAKE_MATCH_4} * 4")
+      if(CMAKE_MATCH_5)
+        math(EXPR bytes "${bytes} + 4")
+      endif()
+    elseif(line MATCHES "^SYSENV_ENTRY_NOWRAP\\(([0-9]+), ([A-Za-z0-9_]+)\\)$")
+      set(name ${CMAKE_MATCH_2})
+      set(bytes 0)
+    else()
+      message(FATAL_ERROR "SysEnvEntries.inc: cannot read the line '${line}'")
+    endif()
+    math(EXPR count "${count} + 1")
+    if(name IN_LIST A_OMIT)
+      continue()
+    endif()
+    if(A_STDCALL)
+      string(APPEND text "  ${name} = ${name}@${bytes}\n")
+    else()
+      string(APPEND text "  ${name}\n")
+    endif()
+  endforeach()
+  if(NOT count EQUAL 179)
+    message(FATAL_ERROR "SysEnvEntries.inc: ${count} entries read, 179 expected")
+  endif()
+  foreach(name IN LISTS A_EXTRA)
+    string(APPEND text "  ${name}\n")
+  endforeach()
+  file(CONFIGURE OUTPUT ${output} CONTENT "${text}" @ONLY)
+endfunction()
