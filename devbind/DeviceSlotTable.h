@@ -41,9 +41,15 @@ struct SlotInfo {
 
 // Row i describes slot i + 1.
 inline constexpr SlotInfo kSlots[] = {
-#define SLOT(number, entry, method, args, result, missing, faulted)                                     \
-  {number,                 #entry,                 #method, #args, SP_DEV_COUNT_##args, SP_DEV_KIND_##result, \
-   SP_DEV_FALLBACK_##result(missing), SP_DEV_FALLBACK_##result(faulted)},
+#define SLOT(number, entry, method, args, result, missing, faulted)                 \
+  {number,                                                                          \
+   #entry,                                                                          \
+   #method,                                                                         \
+   #args,                                                                           \
+   SP_DEV_COUNT_##args,                                                             \
+   SP_DEV_KIND_##result,                                                            \
+   SP_DEV_FALLBACK_##result(missing),                                               \
+   SP_DEV_FALLBACK_##result(faulted)},
 #include "devbind/DeviceSlots.inc"
 #undef SLOT
 };

@@ -116,10 +116,10 @@ const void* CHardWareDll::GetEntry(int slot) const {
 #define SP_DEV_CALL_bool8(entry, missing, faulted) CallBool8(entry, devArgv, devArgc, missing, faulted)
 #define SP_DEV_CALL_text(entry, missing, faulted) CallText(entry, devArgv, devArgc, missing, faulted)
 
-#define SLOT(number, entry, method, args, result, missing, faulted)                   \
-  SP_DEV_TYPE_##result CHardWareDll::method SP_DEV_PARAMS_##args {                    \
-    SP_DEV_PACK_##args;                                                               \
-    return SP_DEV_CALL_##result(m_pEntries[(number) - 1], missing, faulted);          \
+#define SLOT(number, entry, method, args, result, missing, faulted)        \
+  SP_DEV_TYPE_##result CHardWareDll::method SP_DEV_PARAMS_##args {         \
+    SP_DEV_PACK_##args;                                                    \
+    return SP_DEV_CALL_##result(m_pEntries[(number)-1], missing, faulted); \
   }
 #include "devbind/DeviceSlots.inc"
 #undef SLOT

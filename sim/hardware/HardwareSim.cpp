@@ -146,14 +146,13 @@ SIM_EXPORT int __cdecl ExtRelease() {
 #define SIM_PARAMS_4x32 (SIM_I32(1), SIM_I32(2), SIM_I32(3), SIM_I32(4))
 #define SIM_PARAMS_5x32 (SIM_I32(1), SIM_I32(2), SIM_I32(3), SIM_I32(4), SIM_I32(5))
 #define SIM_PARAMS_6x32 (SIM_I32(1), SIM_I32(2), SIM_I32(3), SIM_I32(4), SIM_I32(5), SIM_I32(6))
-#define SIM_PARAMS_8x32 \
-  (SIM_I32(1), SIM_I32(2), SIM_I32(3), SIM_I32(4), SIM_I32(5), SIM_I32(6), SIM_I32(7), SIM_I32(8))
+#define SIM_PARAMS_8x32 (SIM_I32(1), SIM_I32(2), SIM_I32(3), SIM_I32(4), SIM_I32(5), SIM_I32(6), SIM_I32(7), SIM_I32(8))
 #define SIM_PARAMS_9x32 \
   (SIM_I32(1), SIM_I32(2), SIM_I32(3), SIM_I32(4), SIM_I32(5), SIM_I32(6), SIM_I32(7), SIM_I32(8), SIM_I32(9))
-#define SIM_PARAMS_10x32                                                                                        \
+#define SIM_PARAMS_10x32                                                                                       \
   (SIM_I32(1), SIM_I32(2), SIM_I32(3), SIM_I32(4), SIM_I32(5), SIM_I32(6), SIM_I32(7), SIM_I32(8), SIM_I32(9), \
    SIM_I32(10))
-#define SIM_PARAMS_11x32                                                                                        \
+#define SIM_PARAMS_11x32                                                                                       \
   (SIM_I32(1), SIM_I32(2), SIM_I32(3), SIM_I32(4), SIM_I32(5), SIM_I32(6), SIM_I32(7), SIM_I32(8), SIM_I32(9), \
    SIM_I32(10), SIM_I32(11))
 #define SIM_PARAMS_V16 (Quad q1)
@@ -188,11 +187,11 @@ SIM_EXPORT int __cdecl ExtRelease() {
 #define SIM_ANSWER_int32(wrong, neutral) return wrong != nullptr ? WrongInt(wrong) : (neutral)
 #define SIM_ANSWER_bool8(wrong, neutral) return wrong != nullptr ? WrongBool(wrong) : (neutral)
 
-#define ENTRY(name, args, result, neutral)                          \
-  SIM_EXPORT SIM_TYPE_##result __cdecl name SIM_PARAMS_##args {     \
-    CJournalLine line(#name);                                       \
-    const FaultConfig* wrong = Enter(SIM_LOG_##args(line));            \
-    SIM_ANSWER_##result(wrong, neutral);                          \
+#define ENTRY(name, args, result, neutral)                      \
+  SIM_EXPORT SIM_TYPE_##result __cdecl name SIM_PARAMS_##args { \
+    CJournalLine line(#name);                                   \
+    const FaultConfig* wrong = Enter(SIM_LOG_##args(line));     \
+    SIM_ANSWER_##result(wrong, neutral);                        \
   }
 #include "sim/hardware/SimEntries.inc"
 #undef ENTRY

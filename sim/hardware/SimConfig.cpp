@@ -205,9 +205,9 @@ class Parser {
     static const struct {
       const char* name;
       FaultKind kind;
-    } kKinds[] = {{"access", FaultKind::AccessViolation}, {"divide", FaultKind::DivideByZero},
-                  {"raise", FaultKind::Raise},            {"msvc", FaultKind::ForeignCpp},
-                  {"throw", FaultKind::OwnCpp},           {"wrong", FaultKind::WrongResult}};
+    } kKinds[] = {
+        {"access", FaultKind::AccessViolation}, {"divide", FaultKind::DivideByZero}, {"raise", FaultKind::Raise},
+        {"msvc", FaultKind::ForeignCpp},        {"throw", FaultKind::OwnCpp},        {"wrong", FaultKind::WrongResult}};
     bool known = false;
     for (const auto& k : kKinds) {
       if (SameName(words[0], k.name)) {

@@ -12,9 +12,9 @@ namespace hwsim {
 constexpr int kOutputs = 24;
 constexpr int kInputs = 16;
 constexpr int kAnalogChannels = 16;
-constexpr int kCounters = 8;     // ids 200..207
+constexpr int kCounters = 8;  // ids 200..207
 constexpr int kFirstCounter = 200;
-constexpr int kDistances = 4;    // ids 300..303
+constexpr int kDistances = 4;  // ids 300..303
 constexpr int kFirstDistance = 300;
 
 enum class InputMode {

@@ -71,9 +71,7 @@ void CSimStation::SetOutput(int channel, int level) {
   m_bOutputs[channel] = level != 0;
 }
 
-int CSimStation::Output(int channel) const {
-  return channel >= 0 && channel < kOutputs && m_bOutputs[channel] ? 1 : 0;
-}
+int CSimStation::Output(int channel) const { return channel >= 0 && channel < kOutputs && m_bOutputs[channel] ? 1 : 0; }
 
 int CSimStation::Input(int channel, std::uint64_t nowMs) const {
   if (!m_bOpen || channel < 0 || channel >= kInputs) return 0;

@@ -57,9 +57,9 @@ class CSimStation {
   bool m_bOpen = false;
   bool m_bRunning = false;
   char m_szIdentity[64] = {};
-  double m_dRunningMs = 0.0;      // running time before m_nRunSinceMs
+  double m_dRunningMs = 0.0;  // running time before m_nRunSinceMs
   std::uint64_t m_nRunSinceMs = 0;
-  double m_dCounterMark = 0.0;     // running time at the last counter reset
+  double m_dCounterMark = 0.0;  // running time at the last counter reset
   double m_dDistanceBase[kDistances] = {};
   double m_dDistanceMark[kDistances] = {};
   bool m_bOutputs[kOutputs] = {};

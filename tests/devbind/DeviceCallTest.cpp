@@ -93,16 +93,16 @@ TEST_F(DeviceCallTest, EveryFaultGivesTheFallbackOfEveryResultKindAndTheNextCall
     const int callsBefore = m_calls();
     const int outputBefore = m_lastOutput(0);
 
-    EXPECT_EQ(m_device.ExtInPutDig(5), 0);                            // int32, 0 either way
-    EXPECT_EQ(m_device.ExtInit(7), -1008);                            // int32, __stdcall entry
-    EXPECT_EQ(m_device.ExtMeterCommand(21, 0, 0), -1);                // int32, its own exception value
-    EXPECT_EQ(m_device.ExtGetDis(7), -10000.0f);                      // float
-    EXPECT_STREQ(m_device.ExtGetVersion(), "UNKNOW");                 // text
-    EXPECT_STREQ(m_device.GetVersion(), "CATCH-DevGetVersion");       // text, its own exception value
-    EXPECT_FALSE(m_device.StartRun(1));                               // bool8
-    EXPECT_FALSE(m_device.cdm_Sendcdminfo(0xA5, 0, 0));               // bool8, __stdcall entry
-    m_device.ExtOutPutDig(3, 1);                                      // no result
-    m_device.ExtOpen("ProbeDesk");                                    // no result, text copy
+    EXPECT_EQ(m_device.ExtInPutDig(5), 0);                       // int32, 0 either way
+    EXPECT_EQ(m_device.ExtInit(7), -1008);                       // int32, __stdcall entry
+    EXPECT_EQ(m_device.ExtMeterCommand(21, 0, 0), -1);           // int32, its own exception value
+    EXPECT_EQ(m_device.ExtGetDis(7), -10000.0f);                 // float
+    EXPECT_STREQ(m_device.ExtGetVersion(), "UNKNOW");            // text
+    EXPECT_STREQ(m_device.GetVersion(), "CATCH-DevGetVersion");  // text, its own exception value
+    EXPECT_FALSE(m_device.StartRun(1));                          // bool8
+    EXPECT_FALSE(m_device.cdm_Sendcdminfo(0xA5, 0, 0));          // bool8, __stdcall entry
+    m_device.ExtOutPutDig(3, 1);                                 // no result
+    m_device.ExtOpen("ProbeDesk");                               // no result, text copy
     EXPECT_EQ(m_calls() - callsBefore, 10) << "every call reached its entry";
     EXPECT_EQ(m_lastOutput(0), outputBefore) << "the faulting entry did not finish";
     EXPECT_EQ(devbind::LiveTextCopies(), 0u);
@@ -215,14 +215,14 @@ TEST_F(DeviceCallTest, StdcallEntriesTakingMoreOrFewerArgumentsThanPassedKeepThe
   std::uintptr_t before;
   asm volatile("movl %%esp, %0" : "=r"(before));
   for (int i = 0; i < 300; ++i) {
-    EXPECT_EQ(m_device.ExtInit(i), i);                      // slot 15: one argument
-    EXPECT_EQ(m_device.ExtInit(i, 2), i);                   // slot 61: two
-    m_device.ExtInit();                                     // slot 75: none
-    EXPECT_EQ(m_device.ExtInit107(i, 3), i);                // slot 107: two
-    EXPECT_EQ(m_device.ExtInit(i, 1, 2, 3, 4), i);          // slot 115: five
-    EXPECT_EQ(m_device.ExtInit(i, 1, 2), i);                // slot 120: three, as the entry takes
+    EXPECT_EQ(m_device.ExtInit(i), i);                           // slot 15: one argument
+    EXPECT_EQ(m_device.ExtInit(i, 2), i);                        // slot 61: two
+    m_device.ExtInit();                                          // slot 75: none
+    EXPECT_EQ(m_device.ExtInit107(i, 3), i);                     // slot 107: two
+    EXPECT_EQ(m_device.ExtInit(i, 1, 2, 3, 4), i);               // slot 115: five
+    EXPECT_EQ(m_device.ExtInit(i, 1, 2), i);                     // slot 120: three, as the entry takes
     EXPECT_EQ(m_device.ExtShow(i, RECT{1, 2, 3, 4}), i + 1234);  // slot 23: five slots, __stdcall
-    m_device.ExtShow(i);                                    // slot 63: one of the five
+    m_device.ExtShow(i);                                         // slot 63: one of the five
   }
   std::uintptr_t after;
   asm volatile("movl %%esp, %0" : "=r"(after));

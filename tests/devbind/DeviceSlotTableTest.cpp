@@ -78,11 +78,10 @@ TEST(DeviceSlotTable, RepeatedNamesFollowTheNamingScheme) {
   }
   EXPECT_EQ(listsByName.size(), 137u);
   // The repeated names and how often they occur.
-  const std::map<std::string, int> repeated = {{"ExtInit", 6},  {"ExtRelease", 6}, {"ExtShow", 4},
-                                               {"ExtWriteDB", 4}, {"ExtGetDB", 3},  {"ExtMove", 3},
-                                               {"ExtSetDB", 3},  {"ExtStop", 2},    {"ExtPrint", 2},
-                                               {"ExtRun", 2},    {"ExtGetCurData", 2}, {"Open", 2},
-                                               {"Close", 2}};
+  const std::map<std::string, int> repeated = {
+      {"ExtInit", 6},       {"ExtRelease", 6}, {"ExtShow", 4}, {"ExtWriteDB", 4}, {"ExtGetDB", 3},
+      {"ExtMove", 3},       {"ExtSetDB", 3},   {"ExtStop", 2}, {"ExtPrint", 2},   {"ExtRun", 2},
+      {"ExtGetCurData", 2}, {"Open", 2},       {"Close", 2}};
   std::map<std::string, int> counted;
   for (const SlotInfo& row : kSlots) ++counted[row.entry];
   for (const auto& entry : counted) {

@@ -17,11 +17,11 @@ enum Fault {
   kNone = 0,
   kAccessViolation = 1,
   kDivideByZero = 2,
-  kRaise = 3,          // RaiseException with the code given to TestSetFault
-  kForeignCpp = 4,     // a C++ exception as another compiler's runtime raises it
-  kOwnCpp = 5,         // a C++ throw by this library (our compiler): ends in terminate/abort
-  kDirtyFpu = 6,       // values left on the x87 stack, then an access violation
-  kNestedFrame = 7,    // an access violation under a structured-exception frame of the library's own
+  kRaise = 3,        // RaiseException with the code given to TestSetFault
+  kForeignCpp = 4,   // a C++ exception as another compiler's runtime raises it
+  kOwnCpp = 5,       // a C++ throw by this library (our compiler): ends in terminate/abort
+  kDirtyFpu = 6,     // values left on the x87 stack, then an access violation
+  kNestedFrame = 7,  // an access violation under a structured-exception frame of the library's own
 };
 
 int g_fault = kNone;
@@ -75,7 +75,10 @@ extern "C" void FaultyDeviceEnter() {
     case kOwnCpp:
       throw std::runtime_error("device fault");
     case kDirtyFpu:
-      asm volatile("fld1\n\tfld1\n\tfld1\n\tfld1\n\tfld1\n\tfld1" : : : "st", "st(1)", "st(2)", "st(3)", "st(4)", "st(5)");
+      asm volatile("fld1\n\tfld1\n\tfld1\n\tfld1\n\tfld1\n\tfld1"
+                   :
+                   :
+                   : "st", "st(1)", "st(2)", "st(3)", "st(4)", "st(5)");
       AccessViolation();
       break;
     case kNestedFrame:

@@ -73,12 +73,12 @@ TEST(SimConfig, ReadsEverySection) {
 TEST(SimConfig, ValuesItCannotUseKeepTheDefaultAndAreReported) {
   const SimConfig config = ParseSimConfig(
       "[Inputs]\n"
-      "In0 = mirror 24\n"   // no such output
+      "In0 = mirror 24\n"  // no such output
       "In1 = fixed 2\n"
       "In2 = toggle 0\n"
       "In3 = blink 5\n"
       "In4 = mirror\n"
-      "In16 = fixed 1\n"    // no such input: not ours, ignored quietly
+      "In16 = fixed 1\n"  // no such input: not ours, ignored quietly
       "[Analog]\n"
       "SampleRate = 0\n"
       "Ch0 = square\n"

@@ -72,7 +72,7 @@ TEST(SimStation, CountersCountOnlyWhileRunning) {
   EXPECT_EQ(station.Counter(200, kStart + 1000), 10.0);
   EXPECT_EQ(station.Counter(200, kStart + 1099), 10.0);  // whole counts
   EXPECT_EQ(station.Counter(203, kStart + 2000), 5.0);
-  EXPECT_EQ(station.Counter(201, kStart + 2000), 4.0);    // default: counter 200 + i counts i + 1
+  EXPECT_EQ(station.Counter(201, kStart + 2000), 4.0);  // default: counter 200 + i counts i + 1
   station.Stop(kStart + 2000);
   EXPECT_EQ(station.Counter(200, kStart + 9000), 20.0);
   station.Run(kStart + 9000);
@@ -123,7 +123,7 @@ TEST(SimStation, WaveformsFillEverySample) {
   // Sine: one sample per 10 ms from the call on.
   ASSERT_EQ(station.ReadAnalog(1, samples, 50, kStart), 50);
   EXPECT_NEAR(samples[0], 2.0, 1e-6);
-  EXPECT_NEAR(samples[25], 3.0, 1e-6);   // quarter period
+  EXPECT_NEAR(samples[25], 3.0, 1e-6);  // quarter period
   EXPECT_NEAR(samples[49], 2.0 + std::sin(2 * 3.14159265358979323846 * 0.49), 1e-6);
   ASSERT_EQ(station.ReadAnalog(1, samples, 1, kStart + 750), 1);
   EXPECT_NEAR(samples[0], 1.0, 1e-6);

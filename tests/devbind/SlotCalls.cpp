@@ -13,10 +13,14 @@ using devbind::ResultKind;
 using SlotCaller = Observed (*)(CHardWareDll&, const std::uint32_t*);
 
 #define OBSERVE_none(call) ((call), Observed{ResultKind::None, 0.0, nullptr})
-#define OBSERVE_int32(call) Observed{ResultKind::Int32, static_cast<double>(call), nullptr}
-#define OBSERVE_float(call) Observed{ResultKind::Float, static_cast<double>(call), nullptr}
-#define OBSERVE_bool8(call) Observed{ResultKind::Bool8, (call) ? 1.0 : 0.0, nullptr}
-#define OBSERVE_text(call) Observed{ResultKind::Text, 0.0, (call)}
+#define OBSERVE_int32(call) \
+  Observed { ResultKind::Int32, static_cast<double>(call), nullptr }
+#define OBSERVE_float(call) \
+  Observed { ResultKind::Float, static_cast<double>(call), nullptr }
+#define OBSERVE_bool8(call) \
+  Observed { ResultKind::Bool8, (call) ? 1.0 : 0.0, nullptr }
+#define OBSERVE_text(call) \
+  Observed { ResultKind::Text, 0.0, (call) }
 
 const SlotCaller kCallers[] = {
 #define SLOT(number, entry, method, args, result, missing, faulted) \
