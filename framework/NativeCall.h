@@ -12,6 +12,9 @@ struct NativeResult {
   std::uint32_t eax = 0;
   std::uint32_t edx = 0;
   double st0 = 0.0;  // the x87 result, read only when asked for (float entries)
+  // The same register at its full precision: a float result taken from here is rounded only once,
+  // exactly as a caller storing the entry's float would round it.
+  long double st0Extended = 0.0L;
 };
 
 constexpr int kMaxNativeArgs = 16;
