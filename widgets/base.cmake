@@ -7,3 +7,8 @@ if(NOT SP_NATIVE)
   # positions are the same as on the host build.
   target_compile_options(sp_widgets_layout PRIVATE -ffloat-store)
 endif()
+
+sp_add_library(sp_widgets_base
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/BDialog.cpp ${CMAKE_CURRENT_LIST_DIR}/ColorStatic.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/MoveControl.cpp
+  LIBS sp_widgets_layout sp_framework gdi32 user32)
