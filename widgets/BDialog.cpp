@@ -18,15 +18,27 @@ void CBDialog::SetBackgroundMode(int mode) {
 }
 
 bool CBDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-  if (msg == WM_ERASEBKGND) {
+  // Without a bitmap the dialog's own erase runs untouched.
+  if (msg == WM_ERASEBKGND && m_bmpBackground) {
     result = OnEraseBkgnd(reinterpret_cast<HDC>(wParam));
     return true;
   }
   return fw::Dialog::HandleMessage(msg, wParam, lParam, result);
 }
 
+void CBDialog::EraseDialogBackground(HDC dc) {
+  // What the default erase paints, with the colour asked of the dialog itself so that a derived
+  // dialog answering WM_CTLCOLORDLG keeps its colour around the bitmap.
+  HBRUSH brush = reinterpret_cast<HBRUSH>(
+      SendMessageW(GetHwnd(), WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(GetHwnd())));
+  if (brush == nullptr) brush = GetSysColorBrush(COLOR_3DFACE);
+  RECT client{};
+  GetClientRect(GetHwnd(), &client);
+  FillRect(dc, &client, brush);
+}
+
 BOOL CBDialog::OnEraseBkgnd(HDC dc) {
-  DefaultDialog(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  EraseDialogBackground(dc);
   if (!m_bmpBackground) return TRUE;
 
   fw::MemoryDC memory(dc);

@@ -27,9 +27,12 @@ class CBDialog : public fw::Dialog {
  protected:
   // Derived dialogs pass on what they do not handle themselves.
   bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+  // The normal dialog background, then the bitmap if one is loaded. TRUE: erased.
   BOOL OnEraseBkgnd(HDC dc);
 
  private:
+  void EraseDialogBackground(HDC dc);
+
   fw::Bitmap m_bmpBackground;
   int m_nBackgroundMode = BG_TILE;
 };

@@ -21,13 +21,21 @@ const UINT kPing = WM_APP + 5;
 class BackgroundDialog : public CBDialog {
  public:
   BackgroundDialog() : CBDialog(IDD_WT_BACKGROUND, nullptr) {}
+  ~BackgroundDialog() override {
+    if (dialogBrush != nullptr) DeleteObject(dialogBrush);
+  }
   int pings = 0;
+  HBRUSH dialogBrush = nullptr;  // the dialog's own colour, when set
 
  protected:
   bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
     if (msg == kPing) {
       ++pings;
       result = 42;
+      return true;
+    }
+    if (msg == WM_CTLCOLORDLG && dialogBrush != nullptr) {
+      result = reinterpret_cast<LRESULT>(dialogBrush);
       return true;
     }
     return CBDialog::HandleMessage(msg, wParam, lParam, result);
@@ -128,6 +136,20 @@ TEST_F(BDialogTest, CentreLeavesTheRestOfTheDialogBackground) {
   EXPECT_EQ(canvas.At(left, top - 1), background);
   EXPECT_EQ(canvas.At(left + kGradientWidth, top + kGradientHeight), background);
   EXPECT_EQ(canvas.At(0, 0), background);
+}
+
+TEST_F(BDialogTest, ADerivedDialogsOwnColourStaysAroundTheBitmap) {
+  dialog.dialogBrush = CreateSolidBrush(RGB(0, 128, 64));
+  SizeClient(dialog.GetHwnd(), 100, 70);
+  wtest::Canvas canvas(100, 70);
+  Erase(dialog.GetHwnd(), canvas);
+  EXPECT_EQ(canvas.At(50, 35), RGB(0, 128, 64));
+  ASSERT_TRUE(dialog.SetBackgroundBitmap(IDB_WT_GRADIENT));
+  dialog.SetBackgroundMode(CBDialog::BG_CENTER);
+  Erase(dialog.GetHwnd(), canvas);
+  EXPECT_EQ(canvas.At(0, 0), RGB(0, 128, 64));
+  EXPECT_EQ(canvas.At(99, 69), RGB(0, 128, 64));
+  EXPECT_EQ(canvas.At(30, 20), Gradient(0, 0));
 }
 
 TEST_F(BDialogTest, StretchCoversTheClientArea) {
