@@ -30,21 +30,23 @@ int ScanSectionNames(ProfileReader& profile, char (*names)[kSectionNameSize]) {
   const std::size_t got = profile.SectionNames(list, kBuf);
   list[kBuf - 2] = '\0';
   list[kBuf - 1] = '\0';
-  // A list that did not fit ends with a cut name, whose terminator is the buffer's last but one byte.
-  const bool cut = got == kBuf - 2;
+  // A list that did not fit ends with a cut name (cut where the buffer ends, or a little before on a
+  // character boundary): it would address another section, so the list ends before it.
+  std::size_t end = kBuf;
+  if (got == kBuf - 2) {
+    for (std::size_t pos = 0; pos < kBuf && list[pos] != '\0'; pos += strnlen(list + pos, kBuf - pos) + 1) end = pos;
+  }
   int count = 0;
   std::size_t pos = 0;
-  while (pos < kBuf && count < kMaxSections) {
+  while (pos < end && count < kMaxSections) {
     const char* name = list + pos;
     const std::size_t len = strnlen(name, kBuf - pos);
     if (len == 0 || name[0] == ' ') break;
-    const std::size_t end = pos + len;
-    if (cut && end == kBuf - 2) break;
     if (len < kSectionNameSize) {
       std::memcpy(names[count], name, len + 1);
       ++count;
     }
-    pos = end + 1;
+    pos += len + 1;
   }
   return count;
 }

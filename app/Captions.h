@@ -40,8 +40,9 @@ class ProfileReader {
  public:
   virtual ~ProfileReader() = default;
   // All section names, each NUL-terminated, the list ended by a second NUL. When the list does not
-  // fit, the last name is cut to fill the buffer, two NULs end it and the result is size - 2.
-  // Otherwise the result is the length without the final NUL. A missing file gives 0 and "\0\0".
+  // fit, the last name is cut to fill the buffer (a reader may stop a byte short to keep whole
+  // characters), two NULs end it and the result is size - 2. Otherwise the result is the length
+  // without the final NUL. A missing file gives 0 and "\0\0".
   virtual std::size_t SectionNames(char* buffer, std::size_t size) = 0;
   // The value of key in section (empty when absent), NUL-terminated and cut to size - 1 bytes.
   // Returns its length.

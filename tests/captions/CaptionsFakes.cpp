@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "framework/GbkText.h"
+
 namespace captest {
 
 namespace {
@@ -87,9 +89,10 @@ std::size_t MemoryProfile::SectionNames(char* buffer, std::size_t size) {
       out += name.size() + 1;
       continue;
     }
-    // Does not fit: the name is cut to fill the buffer, which ends in two NULs.
+    // Does not fit: the name is cut on a character boundary to fill the buffer, which ends in two
+    // NULs.
     const std::size_t room = size - 2;
-    if (out < room) std::memcpy(buffer + out, name.data(), room - out);
+    if (out < room) std::memcpy(buffer + out, name.data(), fw::GbkBoundaryAtOrBefore(name.c_str(), room - out));
     buffer[size - 2] = '\0';
     buffer[size - 1] = '\0';
     return room;

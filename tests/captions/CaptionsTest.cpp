@@ -312,6 +312,20 @@ TEST(Captions, ANameCutByAFullSectionListIsNotRead) {
   Read(p, din);
   EXPECT_EQ(din.flags[4], 0);
 
+  // Cut on a character boundary the name ends a byte earlier: 40 characters of 前 in 81 bytes.
+  MemoryProfile g;
+  std::string front40;
+  for (int i = 0; i < 40; ++i) front40 += kFront;
+  for (int s = 0; s < 27; ++s) {
+    std::string name = "S" + std::to_string(s);
+    name.resize(70, '-');
+    g.Section(name);
+  }
+  g.Section(front40 + kFront + kFront);
+  Declare(g, front40, "4", "Wrong");
+  Read(g, din);
+  EXPECT_EQ(din.flags[4], 0);
+
   // The whole names before it are read.
   MemoryProfile q;
   for (int s = 0; s < 27; ++s) {
@@ -367,6 +381,17 @@ TEST(Captions, OverlongKeysAndUnterminatedFieldsStayInsideTheBuffers) {
       [&](const char* t, char* o, int i, char d) { return hostile.Field2(t, o, i, d); });
   panel::ReadCaptions(r, fields, panel::kDinListKey, other);
   EXPECT_EQ(Shown(other, 4), std::string(499, 'C'));
+
+  // A GetField2 that reports "nothing before the blank" without touching its output: the caption is
+  // empty, not what the cut at "(" left there.
+  MemoryProfile s;
+  Declare(s, "Dev", "5", "Word rest");
+  auto silent = panel::MakeFieldFunctions(
+      [](const char* t, char* o, int i) { return captest::SplitField(t, o, i, ','); },
+      [](const char* t, char* o, int i, char d) { return d == ' ' ? 0 : captest::SplitField(t, o, i, d); });
+  panel::ReadCaptions(s, silent, panel::kDinListKey, other);
+  EXPECT_EQ(other.flags[5], 1);
+  EXPECT_EQ(Shown(other, 5), "");
 }
 
 // A library entry that takes its text writable and scribbles over it after splitting.
