@@ -1,0 +1,143 @@
+#include "app/Captions.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/PanelFormat.h"
+#include "framework/GbkText.h"
+
+namespace panel {
+
+namespace {
+
+static_assert(ChannelCaptions<1>::kTextSize == kCaptionTextSize, "caption slots and tables must agree");
+
+// Removed from every caption, in this order (GBK bytes, so the portable build matches too):
+// "通道" channel, "光电" light barrier, "信号" signal, "传感器" sensor, "控制" control.
+constexpr const char* kKeywords[] = {
+    "\xCD\xA8\xB5\xC0",
+    "\xB9\xE2\xB5\xE7",
+    "\xD0\xC5\xBA\xC5",
+    "\xB4\xAB\xB8\xD0\xC6\xF7",
+    "\xBF\xD8\xD6\xC6",
+};
+
+constexpr std::size_t kBuf = kProfileBufferSize;
+
+// Copies the usable section names (see CollectCaptions) into names; returns how many.
+int ScanSectionNames(ProfileReader& profile, char (*names)[kSectionNameSize]) {
+  char list[kBuf] = {};
+  const std::size_t got = profile.SectionNames(list, kBuf);
+  list[kBuf - 2] = '\0';
+  list[kBuf - 1] = '\0';
+  // A list that did not fit ends with a cut name (cut where the buffer ends, or a little before on a
+  // character boundary): it would address another section, so the list ends before it.
+  std::size_t end = kBuf;
+  if (got == kBuf - 2) {
+    for (std::size_t pos = 0; pos < kBuf && list[pos] != '\0'; pos += strnlen(list + pos, kBuf - pos) + 1) end = pos;
+  }
+  int count = 0;
+  std::size_t pos = 0;
+  while (pos < end && count < kMaxSections) {
+    const char* name = list + pos;
+    const std::size_t len = strnlen(name, kBuf - pos);
+    if (len == 0 || name[0] == ' ') break;
+    if (len < kSectionNameSize) {
+      std::memcpy(names[count], name, len + 1);
+      ++count;
+    }
+    pos += len + 1;
+  }
+  return count;
+}
+
+// Reads key in section into buffer; false when the value is empty.
+bool ReadValue(ProfileReader& profile, const char* section, const char* key, char (&buffer)[kBuf]) {
+  std::memset(buffer, 0, kBuf);
+  profile.String(section, key, buffer, kBuf);
+  buffer[kBuf - 1] = '\0';
+  return buffer[0] != '\0';
+}
+
+}  // namespace
+
+bool ShortenDescription(FieldSplitter& fields, char (&description)[kBuf], char (&caption)[kBuf]) {
+  std::memset(caption, 0, kBuf);
+  const int found = fields.Field2(description, caption, 0, '(');
+  caption[kBuf - 1] = '\0';
+  if (found <= 0) return false;
+  std::memcpy(description, caption, std::strlen(caption) + 1);
+  // Cleared first, so a library that writes nothing for "nothing before the blank" gives "".
+  std::memset(caption, 0, kBuf);
+  fields.Field2(description, caption, 0, ' ');
+  caption[kBuf - 1] = '\0';
+  for (const char* keyword : kKeywords) fw::GbkRemoveAll(caption, keyword);
+  return true;
+}
+
+void StoreCaption(int& flag, CaptionText& text, const char* caption) {
+  text[kCaptionTextSize - 1] = '\0';
+  if (flag != 1) {
+    fw::GbkCopyBounded(text, kCaptionTextSize, caption);
+  } else if (fw::GbkCompareNoCase(text, caption) != 0) {
+    // Join only when the separator and at least the caption's first character fit, so a full slot
+    // never ends in a dangling "/".
+    const std::size_t used = std::strlen(text);
+    const std::size_t first = caption[0] == '\0' ? 0 : fw::GbkCharLength(caption);
+    if (used + 1 + first < kCaptionTextSize) {
+      fw::GbkAppendBounded(text, kCaptionTextSize, "/");
+      fw::GbkAppendBounded(text, kCaptionTextSize, caption);
+    }
+  }
+  flag = 1;
+}
+
+void CollectCaptions(ProfileReader& profile, FieldSplitter& fields, const char* listKey, int count, int* flags,
+                     CaptionText* texts) {
+  if (listKey == nullptr || count <= 0 || flags == nullptr || texts == nullptr) return;
+
+  char names[kMaxSections][kSectionNameSize] = {};
+  const int sections = ScanSectionNames(profile, names);
+
+  char list[kBuf];
+  char keyName[kBuf];
+  char value[kBuf];
+  char description[kBuf];
+  char aboutKey[kBuf];
+  for (int s = 0; s < sections; ++s) {
+    const char* section = names[s];
+    std::memset(keyName, 0, kBuf);
+    std::memset(description, 0, kBuf);
+    if (!ReadValue(profile, section, listKey, list)) continue;
+
+    for (int i = 0; i < kMaxListedKeys; ++i) {
+      std::memset(keyName, 0, kBuf);
+      const int found = fields.Field(list, keyName, i);
+      keyName[kBuf - 1] = '\0';
+      if (found <= 0) break;
+      if (keyName[0] == '\0') continue;
+
+      if (!ReadValue(profile, section, keyName, value)) continue;
+      const int channel = ToInt(value);
+      if (channel < 0 || channel >= count) continue;
+
+      // A key name too long for its "[About]" key would address another key: no description.
+      const int n = std::snprintf(aboutKey, kBuf, "%s[About]", keyName);
+      if (n < 0 || static_cast<std::size_t>(n) >= kBuf) continue;
+      if (!ReadValue(profile, section, aboutKey, description)) continue;
+
+      // The value buffer is free again and takes the caption.
+      if (!ShortenDescription(fields, description, value)) continue;
+      StoreCaption(flags[channel], texts[channel], value);
+    }
+  }
+}
+
+const char* ChannelText(int flag, const char* text, int channel, char* number, std::size_t size) {
+  if (flag == 1 && text != nullptr) return text;
+  if (number == nullptr || size == 0) return "";
+  std::snprintf(number, size, "%d", channel);
+  return number;
+}
+
+}  // namespace panel
