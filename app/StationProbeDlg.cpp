@@ -6,8 +6,10 @@
 #include <cstring>
 
 #include "app/AboutDlg.h"
+#include "app/CaptionsWin32.h"
 #include "app/PanelFormat.h"
 #include "devbind/HardWareDll.h"
+#include "framework/Application.h"
 #include "framework/GbkText.h"
 #include "framework/Messages.h"
 #include "framework/Text.h"
@@ -91,7 +93,7 @@ BOOL CStationProbeDlg::OnInitDialog() {
   m_mover.BindDialog(hwnd);                                       // 13
   PlaceFromCommandLine();                                         // 14
   m_mover.Relayout();                                             // 15
-  // 16: channel captions from the configuration (ReadDoutCaptions ... ShowAnalogCaptions) go here.
+  RefreshCaptions();                                              // 16
   for (int d = 0; d < 4; ++d) {                                   // 17
     m_distanceLabel[d].SetBackgroundColor(RGB(255, 0, 0));
     m_distanceLabel[d].SetCentered(TRUE);
@@ -113,9 +115,9 @@ void CStationProbeDlg::LoadLibrariesAndPaths() {
   if (LoadSysEnvLibrary(1) < 0) {
     fw::MessageBoxGbk(GetHwnd(), "Sysenv.dll 加载错误或者没有该文件！", fw::Application::Current()->Name(), MB_OK);
   } else {
-    GetSysEnv(SysEnvRecordAddress());
+    GetSysEnv(&SysEnvRecord);
   }
-  const std::string configDir = SysEnvConfigDirectory();
+  const std::string configDir = SysEnvConfigDirectory();  // the directory as it stands, no separator changed
   g_strCalibIni = configDir + "\\calib.ini";
   g_strSysOzIni = configDir + "\\sysOz.ini";
   g_strDevIdIni = configDir + "\\DevID.ini";
@@ -128,7 +130,7 @@ void CStationProbeDlg::LoadLibrariesAndPaths() {
   // The device library path is held in 256 bytes: a longer one is not formed (the load then fails
   // cleanly) rather than cut into the path of some other file.
   char libraryPath[256] = {};
-  const int n = std::snprintf(libraryPath, sizeof libraryPath, "%s\\Hardware.dll", SysEnvLibraryDirectory().c_str());
+  const int n = std::snprintf(libraryPath, sizeof libraryPath, "%s\\Hardware.dll", SysEnvDeviceLibraryDirectory());
   if (n < 0 || n >= static_cast<int>(sizeof libraryPath)) libraryPath[0] = '\0';
   theHardWare.Load(libraryPath);
   theHardWare.ExtClose();
@@ -151,6 +153,66 @@ void CStationProbeDlg::PlaceFromCommandLine() {
   m_rcWindow = RECT{edges[0], edges[1], edges[2], edges[3]};
   MoveWindow(GetHwnd(), m_rcWindow.left, m_rcWindow.top, m_rcWindow.right - m_rcWindow.left,
              m_rcWindow.bottom - m_rcWindow.top, TRUE);
+}
+
+namespace {
+
+// The system library's field functions as the caption collection calls them.
+int FieldOf(const char* text, char* out, int index) { return GetField(text, out, index); }
+int PartOf(const char* text, char* out, int index, char delimiter) { return GetField2(text, out, index, delimiter); }
+
+template <int N>
+void ReadKind(const char* listKey, ChannelCaptions<N>& table) {
+  panel::ReadCaptionsFromFile(g_strCalibIni.c_str(), &FieldOf, &PartOf, listKey, table);
+}
+
+// Stores each channel's control in `controls` and shows its caption, or its number.
+template <int N>
+void ShowKind(HWND dialog, ChannelCaptions<N>& table, HWND* controls, int (*itemOf)(int)) {
+  for (int k = 0; k < N; ++k) {
+    HWND control = GetDlgItem(dialog, itemOf(k));
+    controls[k] = control;
+    char number[12];
+    if (table.flags[k] == 1) {
+      if (control != nullptr && IsWindow(control)) fw::SetWindowTextGbk(control, table.texts[k]);
+    } else {
+      fw::SetWindowTextGbk(control, panel::ChannelText(0, "", k, number, sizeof number));
+    }
+  }
+}
+
+int InputCaptionItem(int k) { return IDC_INPUT_CAPTION_0 + k; }
+int AnalogCaptionItem(int k) { return IDC_ANALOG_CAPTION_0 + 2 * k; }
+
+}  // namespace
+
+void CStationProbeDlg::ReadDoutCaptions(ChannelCaptions<kOutputs>& table) { ReadKind(panel::kDoutListKey, table); }
+void CStationProbeDlg::ReadDinCaptions(ChannelCaptions<kInputs>& table) { ReadKind(panel::kDinListKey, table); }
+void CStationProbeDlg::ReadAnalogCaptions(ChannelCaptions<kAnalogs>& table) { ReadKind(panel::kAnalogListKey, table); }
+
+void CStationProbeDlg::ShowDoutCaptions(ChannelCaptions<kOutputs>& table) {
+  ShowKind(GetHwnd(), table, m_pDoutCaptionCtrl, &CStationProbeDlg::OutputItem);
+}
+void CStationProbeDlg::ShowDinCaptions(ChannelCaptions<kInputs>& table) {
+  ShowKind(GetHwnd(), table, m_pDinCaptionCtrl, &InputCaptionItem);
+}
+void CStationProbeDlg::ShowAnalogCaptions(ChannelCaptions<kAnalogs>& table) {
+  ShowKind(GetHwnd(), table, m_pAnalogCaptionCtrl, &AnalogCaptionItem);
+}
+
+void CStationProbeDlg::ClearCaptionFlags() {
+  panel::ClearFlags(m_capDout);
+  panel::ClearFlags(m_capDin);
+  panel::ClearFlags(m_capAnalog);
+}
+
+void CStationProbeDlg::RefreshCaptions() {
+  ReadDoutCaptions(m_capDout);
+  ShowDoutCaptions(m_capDout);
+  ReadDinCaptions(m_capDin);
+  ShowDinCaptions(m_capDin);
+  ReadAnalogCaptions(m_capAnalog);
+  ShowAnalogCaptions(m_capAnalog);
 }
 
 void CStationProbeDlg::PollInputs() {

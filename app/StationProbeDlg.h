@@ -6,20 +6,12 @@
 
 #include <string>
 
+#include "app/Captions.h"
 #include "framework/Window.h"
 #include "widgets/BDialog.h"
 #include "widgets/ColorStatic.h"
 #include "widgets/Digistring.h"
 #include "widgets/MoveControl.h"
-
-// Captions of one kind of channel: a flag per channel (1 = has a caption) and a 500-byte GBK text.
-template <int N>
-struct ChannelCaptions {
-  static constexpr int kCount = N;
-  static constexpr int kTextSize = 500;
-  int flags[N];
-  char texts[N][kTextSize];
-};
 
 // Full paths of the station's configuration files, built at initialisation.
 extern std::string g_strCalibIni;
@@ -49,6 +41,16 @@ class CStationProbeDlg : public CBDialog {
   void PollAnalogs();
   void PollCounters();
   void PollDistances();
+
+  // Channel captions from calib.ini.
+  void ReadDoutCaptions(ChannelCaptions<kOutputs>& table);
+  void ReadDinCaptions(ChannelCaptions<kInputs>& table);
+  void ReadAnalogCaptions(ChannelCaptions<kAnalogs>& table);
+  void ShowDoutCaptions(ChannelCaptions<kOutputs>& table);
+  void ShowDinCaptions(ChannelCaptions<kInputs>& table);
+  void ShowAnalogCaptions(ChannelCaptions<kAnalogs>& table);
+  void ClearCaptionFlags();
+  void RefreshCaptions();
 
   int AnalogCount() const { return m_nAnalogCount; }
   const RECT& PlacedRect() const { return m_rcWindow; }
