@@ -1,0 +1,101 @@
+// How long the panel takes to read its captions (the three kinds, as at start and after the
+// configuration manager) from calib.ini through the system's profile functions: a station-sized
+// file and one at every limit (100 sections of 100 declared keys each).
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "CaptionsFakes.h"
+#include "app/CaptionsWin32.h"
+#include "framework/Text.h"
+
+namespace {
+
+int CommaField(const char* text, char* out, int index) { return captest::SplitField(text, out, index, ','); }
+int Field2(const char* text, char* out, int index, char delimiter) {
+  return captest::SplitField(text, out, index, delimiter);
+}
+
+std::string MakeIni(int sections, int keysPerKind) {
+  std::string ini;
+  const char* kinds[] = {"AllTD_Dout", "AllTD_Din", "AllTD_A"};
+  for (int s = 0; s < sections; ++s) {
+    ini += "[Device" + std::to_string(s) + "]\r\n";
+    for (int k = 0; k < 3; ++k) {
+      std::string list;
+      std::string keys;
+      for (int i = 0; i < keysPerKind; ++i) {
+        const std::string key = std::string(1, static_cast<char>('a' + k)) + std::to_string(i);
+        list += (i ? "," : "") + key;
+        keys += key + "=" + std::to_string(i % 16) + "\r\n" + key + "[About]=\xC7\xB0\xB9\xE2\xB5\xE7" +
+                std::to_string(s % 4) + "(x) 24V\r\n";
+      }
+      ini += std::string(kinds[k]) + "=" + list + "\r\n" + keys;
+    }
+  }
+  return ini;
+}
+
+double ReadAllKinds(const std::string& path, int rounds) {
+  LARGE_INTEGER freq, start, end;
+  QueryPerformanceFrequency(&freq);
+  QueryPerformanceCounter(&start);
+  for (int r = 0; r < rounds; ++r) {
+    ChannelCaptions<24> dout{};
+    ChannelCaptions<16> din{};
+    ChannelCaptions<16> analog{};
+    panel::ReadCaptionsFromFile(path.c_str(), &CommaField, &Field2, panel::kDoutListKey, dout);
+    panel::ReadCaptionsFromFile(path.c_str(), &CommaField, &Field2, panel::kDinListKey, din);
+    panel::ReadCaptionsFromFile(path.c_str(), &CommaField, &Field2, panel::kAnalogListKey, analog);
+  }
+  QueryPerformanceCounter(&end);
+  return 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(freq.QuadPart) / rounds;
+}
+
+// The same collection on the file held in memory: the share of the collection itself.
+double ReadAllKindsInMemory(const std::string& ini, int rounds) {
+  captest::MemoryProfile profile = captest::MemoryProfile::Parse(ini.data(), ini.size());
+  captest::SeparatorFields fields(',');
+  LARGE_INTEGER freq, start, end;
+  QueryPerformanceFrequency(&freq);
+  QueryPerformanceCounter(&start);
+  for (int r = 0; r < rounds; ++r) {
+    ChannelCaptions<24> dout{};
+    ChannelCaptions<16> din{};
+    ChannelCaptions<16> analog{};
+    panel::ReadCaptions(profile, fields, panel::kDoutListKey, dout);
+    panel::ReadCaptions(profile, fields, panel::kDinListKey, din);
+    panel::ReadCaptions(profile, fields, panel::kAnalogListKey, analog);
+  }
+  QueryPerformanceCounter(&end);
+  std::printf("  (%d profile reads per round)\n", profile.reads / rounds);
+  return 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(freq.QuadPart) / rounds;
+}
+
+}  // namespace
+
+int main() {
+  char temp[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  struct Case {
+    const char* name;
+    int sections;
+    int keys;
+    int rounds;
+  } cases[] = {{"station (6 sections, 8 keys per kind)", 6, 8, 20}, {"limits (100 sections, 100 keys per kind)", 100, 100, 1}};
+  for (const Case& c : cases) {
+    const std::string path = std::string(temp) + "captions-bench.ini";
+    const std::string ini = MakeIni(c.sections, c.keys);
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (f == nullptr) return 1;
+    std::fwrite(ini.data(), 1, ini.size(), f);
+    std::fclose(f);
+    const double ms = ReadAllKinds(path, c.rounds);
+    std::printf("captions: %s, %zu bytes: %.1f ms for the three kinds\n", c.name, ini.size(), ms);
+    const double memory = ReadAllKindsInMemory(ini, c.rounds);
+    std::printf("  the same from memory: %.1f ms\n", memory);
+    DeleteFileA(path.c_str());
+  }
+  return 0;
+}
