@@ -7,6 +7,7 @@
 
 #include "app/AboutDlg.h"
 #include "app/CaptionsWin32.h"
+#include "cfgmgr/CfgDlg.h"
 #include "app/PanelFormat.h"
 #include "devbind/HardWareDll.h"
 #include "framework/Application.h"
@@ -15,13 +16,6 @@
 #include "framework/Text.h"
 #include "res/resource.h"
 #include "sysbind/SysEnv.h"
-
-std::string g_strCalibIni;
-std::string g_strSysOzIni;
-std::string g_strDevIdIni;
-std::string g_strDevOzIni;
-HBITMAP g_hbmLampOn = nullptr;
-HBITMAP g_hbmLampOff = nullptr;
 
 namespace {
 
@@ -306,11 +300,77 @@ void CStationProbeDlg::OnCancel() {
 
 bool CStationProbeDlg::PreTranslateMessage(MSG* msg) { return CBDialog::PreTranslateMessage(msg); }
 
+void CStationProbeDlg::OnOutputToggle(int item) {
+  const int channel = OutputChannel(item);
+  if (channel < 0) return;
+  const LRESULT state = SendDlgItemMessageW(GetHwnd(), item, BM_GETCHECK, 0, 0);
+  theHardWare.ExtOutPutDig(channel, state == BST_CHECKED ? 1 : 0);
+}
+
+void CStationProbeDlg::OnAllOutputsLow() {
+  for (int channel = 0; channel < kOutputs; ++channel) theHardWare.ExtOutPutDig(channel, 0);
+  for (int channel = 0; channel < kOutputs; ++channel) {
+    SendDlgItemMessageW(GetHwnd(), OutputItem(channel), BM_SETCHECK, BST_UNCHECKED, 0);
+  }
+}
+
+void CStationProbeDlg::OnAnalogCountChanged() {
+  char text[10] = {};
+  fw::GetWindowTextGbk(GetDlgItem(GetHwnd(), IDC_ANALOG_COUNT), text, sizeof text);
+  m_nAnalogCount = panel::ToInt(text);
+}
+
+void CStationProbeDlg::OnDistanceToggle(int label) {
+  const int d = label - IDC_DISTANCE_LABEL_0;  // 0..3
+  if (d < 0 || d > 3) return;
+  m_nDistanceState[d] = (m_nDistanceState[d] + 1) % 2;
+  if (m_nDistanceState[d] == 1) {
+    theHardWare.ExtResetDis(300 + d);
+  } else {
+    theHardWare.ExtSetDis(300 + d);
+  }
+  m_distanceLabel[d].SetBackgroundColor(m_nDistanceState[d] == 1 ? RGB(255, 0, 0) : RGB(192, 192, 192));
+}
+
 bool CStationProbeDlg::OnCommand(int id, int code) {
-  (void)id;
-  (void)code;
-  // Operator commands (outputs, counters, distances, analog count, drag, configuration manager).
-  return false;
+  if (code != BN_CLICKED && code != STN_CLICKED && !(id == IDC_ANALOG_COUNT && code == CBN_SELCHANGE)) return false;
+  if (OutputChannel(id) >= 0) {
+    OnOutputToggle(id);
+    return true;
+  }
+  switch (id) {
+    case IDC_ALL_OUTPUTS_LOW: OnAllOutputsLow(); return true;
+    case IDC_RESET_COUNTERS: theHardWare.ExtResetCNT(); return true;
+    case IDC_ANALOG_COUNT: OnAnalogCountChanged(); return true;
+    case IDC_DRAG:
+      m_bDragWindow = SendDlgItemMessageW(GetHwnd(), IDC_DRAG, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+      return true;
+    case IDC_EXIT: OnCancel(); return true;
+    case IDC_CFGMGR: OnConfigurationManager(); return true;
+    default:
+      if (id >= IDC_DISTANCE_LABEL_0 && id < IDC_DISTANCE_LABEL_0 + 4) {
+        OnDistanceToggle(id);
+        return true;
+      }
+      return false;
+  }
+}
+
+void CStationProbeDlg::OnConfigurationManager() {
+  CCfgDlg dlg(nullptr);
+  dlg.DoModal();
+  ClearCaptionFlags();
+  RefreshCaptions();
+}
+
+void CStationProbeDlg::OnDragPress(LPARAM position) {
+  // A caption drag moves the window; a client hit does nothing. The panel has no caption bar.
+  PostMessageW(GetHwnd(), WM_NCLBUTTONDOWN, m_bDragWindow != 0 ? HTCAPTION : HTCLIENT,
+               MAKELPARAM(fw::PointX(position), fw::PointY(position)));
+}
+
+void CStationProbeDlg::OnClose() {
+  theHardWare.ExtClose();
 }
 
 bool CStationProbeDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -349,6 +409,14 @@ bool CStationProbeDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRE
       result = DefaultDialog(msg, wParam, lParam);
       m_mover.Relayout();
       return true;
+    case WM_LBUTTONDOWN:
+      OnDragPress(lParam);
+      return false;  // then the default handling
+    case WM_CLOSE:
+      OnClose();
+      return false;  // the default close handling issues Cancel
+    case WM_COPYDATA:
+      return false;
     case WM_COMMAND:
       if (lParam != 0 && OnCommand(fw::CommandId(wParam), fw::CommandCode(wParam))) {
         result = 0;

@@ -7,20 +7,12 @@
 #include <string>
 
 #include "app/Captions.h"
+#include "app/PanelGlobals.h"
 #include "framework/Window.h"
 #include "widgets/BDialog.h"
 #include "widgets/ColorStatic.h"
 #include "widgets/Digistring.h"
 #include "widgets/MoveControl.h"
-
-// Full paths of the station's configuration files, built at initialisation.
-extern std::string g_strCalibIni;
-extern std::string g_strSysOzIni;
-extern std::string g_strDevIdIni;
-extern std::string g_strDevOzIni;
-// Lamp images, loaded once and never freed.
-extern HBITMAP g_hbmLampOn;
-extern HBITMAP g_hbmLampOff;
 
 class CStationProbeDlg : public CBDialog {
  public:
@@ -71,6 +63,14 @@ class CStationProbeDlg : public CBDialog {
   HBRUSH OnCtlColor(HDC dc, HWND control, UINT msg);
   bool OnCommand(int id, int code);
   void OnTimer(UINT_PTR id);
+  // Operator commands.
+  void OnOutputToggle(int item);
+  void OnAllOutputsLow();
+  void OnAnalogCountChanged();
+  void OnDistanceToggle(int label);
+  void OnConfigurationManager();
+  void OnDragPress(LPARAM position);
+  void OnClose();
 
   // Members in this order (the layout the rest of the station's tools know).
   int m_nDistanceState[4];

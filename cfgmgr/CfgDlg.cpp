@@ -1,0 +1,165 @@
+#include "cfgmgr/CfgDlg.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/CaptionsWin32.h"
+#include "app/PanelGlobals.h"
+#include "framework/Application.h"
+#include "framework/GbkText.h"
+#include "framework/Messages.h"
+#include "framework/Text.h"
+#include "res/resource.h"
+#include "sysbind/SysEnv.h"
+
+namespace {
+
+const char* AppName() {
+  fw::Application* app = fw::Application::Current();
+  return app != nullptr ? app->Name() : "StationProbe";
+}
+
+// Texts of the file are in the system code page, as the narrow profile functions give them.
+std::wstring FromSystemCodePage(const char* text) {
+  const int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+  if (n <= 0) return std::wstring();
+  std::wstring out(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text, -1, &out[0], n);
+  out.resize(static_cast<std::size_t>(n - 1));
+  return out;
+}
+
+}  // namespace
+
+BOOL DeleteProfileSection(const char* section, const char* gbkPath) {
+  if (section == nullptr || section[0] == '\0') return FALSE;
+  return WritePrivateProfileSectionW(FromSystemCodePage(section).c_str(), nullptr, fw::GbkToWide(gbkPath).c_str());
+}
+
+CCfgDlg::CCfgDlg(HWND parent) : fw::Dialog(IDD_CFGDLG, parent) {}
+
+void CCfgDlg::DoDataExchange() {
+  BindItem(IDC_CFG_REPORT, m_list);
+  m_listBox.Attach(GetItem(IDC_CFG_SECTION_LIST));
+}
+
+BOOL CCfgDlg::OnInitDialog() {
+  fw::Dialog::OnInitDialog();
+  m_mover.BindDialog(GetHwnd());
+  m_list.InsertColumn(0, GetLangueString("ID"), LVCFMT_LEFT, 80, -1);
+  m_list.InsertColumn(1, GetLangueString("设备"), LVCFMT_LEFT, 160, -1);
+  SendMessageW(m_list.GetHwnd(), LVM_SETEXTENDEDLISTVIEWSTYLE, 0, 0x3D);
+  LoadSections();
+  return TRUE;
+}
+
+bool CCfgDlg::PreTranslateMessage(MSG* msg) {
+  if (msg->hwnd == m_list.GetHwnd() && m_list.PreTranslateMessage(msg)) return true;
+  return fw::Dialog::PreTranslateMessage(msg);
+}
+
+void CCfgDlg::LoadSections() {
+  SendMessageW(m_listBox.GetHwnd(), LB_RESETCONTENT, 0, 0);
+  m_list.DeleteAllItems(CReportCtrl::ItemAll);
+
+  char names[kMaxSections][kNameSize] = {};
+  char buffer[2000] = {};
+  panel::Win32ProfileReader profile(g_strCalibIni.c_str());
+  const std::size_t got = profile.SectionNames(buffer, sizeof buffer);
+  buffer[sizeof buffer - 1] = '\0';
+  buffer[sizeof buffer - 2] = '\0';
+  // A list that did not fit ends in a cut name: that name would address another section.
+  const bool cut = got >= sizeof buffer - 2;
+
+  int count = 0;
+  for (const char* p = buffer; *p != '\0' && *p != ' ' && count < kMaxSections;) {
+    const std::size_t len = strnlen(p, static_cast<std::size_t>(buffer + sizeof buffer - p));
+    const char* next = p + len + 1;
+    const bool last = next >= buffer + sizeof buffer || *next == '\0';
+    // A name the slots cannot hold is left out rather than cut into the name of another section.
+    if (len < kNameSize && !(cut && last)) {
+      std::snprintf(names[count], kNameSize, "%s", p);
+      ++count;
+    }
+    if (next >= buffer + sizeof buffer) break;
+    p = next;
+  }
+
+  for (int j = 0; j < count; ++j) {
+    SendMessageW(m_listBox.GetHwnd(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(fw::GbkToWide(names[j]).c_str()));
+    char number[16];
+    std::snprintf(number, sizeof number, "%d", j);
+    m_list.InsertItem(j, number);
+    m_list.SetItemText(j, 1, names[j]);
+    m_list.SetCheck(j, false);
+  }
+}
+
+void CCfgDlg::OnDblclkSectionList() {
+  HWND box = m_listBox.GetHwnd();
+  const LRESULT selection = SendMessageW(box, LB_GETCURSEL, 0, 0);
+  if (selection == LB_ERR) return;
+  const LRESULT length = SendMessageW(box, LB_GETTEXTLEN, selection, 0);
+  if (length == LB_ERR) return;
+  std::wstring wide(static_cast<std::size_t>(length) + 1, L'\0');
+  SendMessageW(box, LB_GETTEXT, selection, reinterpret_cast<LPARAM>(&wide[0]));
+  wide.resize(static_cast<std::size_t>(length));
+  const std::string full = fw::WideToGbk(wide.c_str());
+  char name[512] = {};
+  const bool fits = full.size() < sizeof name;
+  fw::GbkCopyBounded(name, sizeof name, full.c_str());
+
+  char text[512];
+  std::snprintf(text, sizeof text, "是否删除【%s】配置数据?", name);
+  if (fw::MessageBoxGbk(GetHwnd(), text, "删除配置文件数据", MB_YESNO) != IDYES) return;
+
+  BOOL deleted = FALSE;
+  if (fits) {
+    DeleteProfileSection(name, g_strCalibIni.c_str());
+    deleted = DeleteProfileSection(name, g_strDevOzIni.c_str());
+  }
+  std::snprintf(text, sizeof text, deleted ? "删除【%s】配置数据成功" : "删除【%s】配置数据失败", name);
+  fw::MessageBoxGbk(GetHwnd(), text, AppName(), MB_OK);
+  LoadSections();
+}
+
+void CCfgDlg::OnDeleteChecked() {
+  const int rows = m_list.GetItemCount(CReportCtrl::ItemAll);
+  int count = 0;
+  for (int i = 0; i < rows; ++i) {
+    if (m_list.GetCheck(i) <= 0) continue;
+    char name[500] = {};
+    m_list.GetItemText(i, 1, name, sizeof name);
+    DeleteProfileSection(name, g_strCalibIni.c_str());
+    DeleteProfileSection(name, g_strDevOzIni.c_str());
+    ++count;
+  }
+  LoadSections();
+  char text[512];
+  std::snprintf(text, sizeof text, "成功删除%d个配置", count);
+  fw::MessageBoxGbk(GetHwnd(), text, AppName(), MB_OK);
+}
+
+bool CCfgDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  switch (msg) {
+    case WM_COMMAND:
+      if (fw::CommandId(wParam) == IDC_CFG_SECTION_LIST && fw::CommandCode(wParam) == LBN_DBLCLK) {
+        OnDblclkSectionList();
+        result = 0;
+        return true;
+      }
+      if (fw::CommandId(wParam) == IDC_CFG_DELETE && fw::CommandCode(wParam) == BN_CLICKED) {
+        OnDeleteChecked();
+        result = 0;
+        return true;
+      }
+      return false;
+    case WM_SIZE:
+      result = DefaultDialog(msg, wParam, lParam);
+      m_mover.Relayout();
+      return true;
+    default:
+      return false;
+  }
+}

@@ -1,0 +1,40 @@
+// The configuration manager: lists the sections of the station's calib.ini and deletes sections
+// from calib.ini and DevOz.ini, one by a double click (after a question) or all checked rows at once.
+#pragma once
+
+#include <windows.h>
+
+#include "cfgmgr/ReportCtrl.h"
+#include "framework/Dialog.h"
+#include "framework/Window.h"
+#include "widgets/MoveControl.h"
+
+class CCfgDlg : public fw::Dialog {
+ public:
+  explicit CCfgDlg(HWND parent);
+
+  static constexpr int kMaxSections = 100;
+  static constexpr int kNameSize = 100;  // 99 characters and the terminator
+
+  bool PreTranslateMessage(MSG* msg) override;
+
+  // Rebuilds both lists from calib.ini.
+  void LoadSections();
+  void OnDblclkSectionList();
+  void OnDeleteChecked();
+
+ protected:
+  void DoDataExchange() override;
+  BOOL OnInitDialog() override;
+  bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+ private:
+  CMoveControl m_mover;
+  CReportCtrl m_list;
+  fw::Window m_listBox;
+};
+
+// Deletes a whole section (header and keys) from an INI file through the system's profile
+// functions. The name is as the profile functions gave it (GBK at the stations); the path is GBK.
+// Returns the system's result (nonzero: done).
+BOOL DeleteProfileSection(const char* section, const char* gbkPath);
