@@ -143,10 +143,11 @@ BOOL Dialog::OnInitDialog() {
 bool Dialog::HandleMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 
 LRESULT Dialog::DefaultDialog(UINT msg, WPARAM wParam, LPARAM lParam) {
-  const bool saved = inDefault_;
-  inDefault_ = true;
+  const DefaultedMessage current{msg, wParam, lParam};
+  const DefaultedMessage* saved = defaulting_;
+  defaulting_ = &current;
   const LRESULT result = DefDlgProcW(dialog_, msg, wParam, lParam);
-  inDefault_ = saved;
+  defaulting_ = saved;
   return result;
 }
 
@@ -160,7 +161,13 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
   } else {
     self = reinterpret_cast<Dialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
   }
-  if (self == nullptr || self->inDefault_) return FALSE;
+  if (self == nullptr) return FALSE;
+  if (self->defaulting_ != nullptr && self->defaulting_->msg == msg && self->defaulting_->wParam == wParam &&
+      self->defaulting_->lParam == lParam) {
+    // DefDlgProc asking our procedure about the message we are defaulting: let it fall through once.
+    self->defaulting_ = nullptr;
+    return FALSE;
+  }
   return self->Dispatch(msg, wParam, lParam);
 }
 

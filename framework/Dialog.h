@@ -66,7 +66,14 @@ class Dialog : public Window {
   bool running_ = false;
   bool ended_ = false;
   INT_PTR result_ = -1;
-  bool inDefault_ = false;
+  // The message being given to DefDlgProc: DefDlgProc first calls our procedure with that same
+  // message, which must then fall through; other messages sent meanwhile are handled normally.
+  struct DefaultedMessage {
+    UINT msg;
+    WPARAM wParam;
+    LPARAM lParam;
+  };
+  const DefaultedMessage* defaulting_ = nullptr;
 };
 
 }  // namespace fw

@@ -212,6 +212,37 @@ TEST(Dialog, PreTranslateMessageSeesKeysBeforeTheDialogManager) {
   EXPECT_EQ(dlg.keysSeenFirst.front(), static_cast<UINT>(VK_ESCAPE));
 }
 
+TEST(Dialog, MessagesSentDuringDefaultHandlingReachTheHandler) {
+  // The default erase asks the dialog for its colour: that request must reach HandleMessage even
+  // though it arrives while the erase itself is being defaulted.
+  class ColourDialog : public TestDialog {
+   public:
+    int colourRequests = 0;
+    HBRUSH brush = CreateSolidBrush(RGB(10, 20, 30));
+    ~ColourDialog() override { DeleteObject(brush); }
+
+   protected:
+    bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
+      if (msg == WM_CTLCOLORDLG) {
+        ++colourRequests;
+        result = reinterpret_cast<LRESULT>(brush);
+        return true;
+      }
+      if (msg == WM_ERASEBKGND) {
+        result = DefaultDialog(msg, wParam, lParam);
+        return true;
+      }
+      return TestDialog::HandleMessage(msg, wParam, lParam, result);
+    }
+  } dlg;
+  ASSERT_TRUE(dlg.CreateModeless());
+  HDC dc = GetDC(dlg.GetHwnd());
+  SendMessageW(dlg.GetHwnd(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  EXPECT_GE(dlg.colourRequests, 1);
+  ReleaseDC(dlg.GetHwnd(), dc);
+  DestroyWindow(dlg.GetHwnd());
+}
+
 TEST(Dialog, TemplatesComeFromTheCurrentResourceModule) {
   HINSTANCE exe = GetModuleHandleW(nullptr);
   EXPECT_EQ(fw::GetResourceModule(), exe);
