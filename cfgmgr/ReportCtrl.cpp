@@ -1202,7 +1202,11 @@ bool CReportCtrl::SortItems(int column, bool ascending) {
   for (std::size_t position = 0; position < order.size(); ++position) {
     if (order[position] == static_cast<int>(position)) continue;
     moved.emplace_back(static_cast<int>(position), CapturedRow());
-    CaptureRow(order[position], columns, &moved.back().second);
+    // A row that cannot be read would be written back empty: leave the list as it is.
+    if (!CaptureRow(order[position], columns, &moved.back().second)) {
+      ForgetSort();
+      return false;
+    }
   }
   for (const auto& entry : moved) WriteRow(entry.first, entry.second);
 
