@@ -23,6 +23,8 @@ constexpr UINT kMsgRawGetParam = WM_APP + 10020;  // wParam row -> record or 0
 constexpr UINT kMsgRawSetParam = WM_APP + 10021;  // wParam row, lParam record -> success
 constexpr UINT kMsgRawDelete = WM_APP + 10022;    // wParam row -> success; the record is kept
 constexpr UINT kMsgRawInsert = WM_APP + 10023;    // wParam LVITEMW*, lParam record -> index
+constexpr UINT kMsgRawGetItem = WM_APP + 10024;   // lParam LVITEMW*; LVIF_PARAM reads the record
+constexpr UINT kMsgRawSetItem = WM_APP + 10025;   // lParam LVITEMW*; LVIF_PARAM writes the record
 
 constexpr DWORD kStyleCleared = 0x2203;      // LVS_TYPEMASK, LVS_EDITLABELS, LVS_NOSCROLL
 constexpr DWORD kStyleSet = 0x50300001;      // WS_CHILD, WS_VISIBLE, WS_VSCROLL, WS_HSCROLL, LVS_REPORT
@@ -50,17 +52,18 @@ double LinearDate(double date) {
   return day + (day - date);
 }
 
-// Locks repainting of a visible window for a scope (a hidden one must stay hidden: WM_SETREDRAW
-// TRUE would mark it visible).
+// Locks repainting for a scope, unless the caller has locked it already (then it stays locked) or
+// the window is hidden (unlocking could mark it visible).
 class RedrawLock {
  public:
-  explicit RedrawLock(HWND hwnd) : hwnd_(IsWindowVisible(hwnd) ? hwnd : nullptr) {
+  RedrawLock(HWND hwnd, bool redrawing)
+      : hwnd_(redrawing && (GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBLE) ? hwnd : nullptr) {
     if (hwnd_ != nullptr) SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
   }
   ~RedrawLock() {
     if (hwnd_ == nullptr) return;
     SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
-    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    InvalidateRect(hwnd_, nullptr, TRUE);
   }
   RedrawLock(const RedrawLock&) = delete;
   RedrawLock& operator=(const RedrawLock&) = delete;
@@ -240,6 +243,9 @@ LRESULT CReportCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_MBUTTONDBLCLK:
       OnButton(msg, wParam, lParam, false);
       return 0;
+    case WM_SETREDRAW:
+      m_bRedraw = wParam != FALSE;
+      return Default(msg, wParam, lParam);
     case WM_DESTROY:
       OnDestroyWindow();
       return Default(msg, wParam, lParam);
@@ -272,6 +278,10 @@ LRESULT CReportCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case kMsgRawDelete:
       return Default(LVM_DELETEITEM, wParam, 0);
+    case kMsgRawGetItem:
+      return Default(LVM_GETITEMW, 0, lParam);
+    case kMsgRawSetItem:
+      return Default(LVM_SETITEMW, 0, lParam);
     case kMsgRawInsert: {
       LVITEMW* item = reinterpret_cast<LVITEMW*>(wParam);
       if (item == nullptr) return -1;
@@ -751,7 +761,7 @@ bool CReportCtrl::DeleteItem(int row, bool selectNext) {
 int CReportCtrl::DeleteAllItems(DWORD states) {
   if (!IsWindow()) return 0;
   EndEdit(false);
-  RedrawLock lock(GetHwnd());
+  RedrawLock lock(GetHwnd(), m_bRedraw);
   if (states & ItemAll) {
     const int count = GetItemCount(ItemAll);
     return SendMessageW(GetHwnd(), LVM_DELETEALLITEMS, 0, 0) ? count : 0;
@@ -972,14 +982,17 @@ bool CReportCtrl::SetCheck(int row, bool checked) {
   return ok;
 }
 
-DWORD CReportCtrl::GetItemStates(int row) const {
-  if (!IsValidRow(row)) return 0;
-  const UINT state = static_cast<UINT>(SendMessageW(GetHwnd(), LVM_GETITEMSTATE, static_cast<WPARAM>(row),
-                                                    LVIS_SELECTED | LVIS_FOCUSED | LVIS_STATEIMAGEMASK));
+DWORD CReportCtrl::StatesFromBits(UINT state) {
   DWORD states = (state & LVIS_SELECTED) ? ItemSelected : ItemUnselected;
   states |= (static_cast<int>((state & LVIS_STATEIMAGEMASK) >> 12) - 1 > 0) ? ItemChecked : ItemUnchecked;
   states |= (state & LVIS_FOCUSED) ? ItemFocused : ItemUnfocused;
   return states;
+}
+
+DWORD CReportCtrl::GetItemStates(int row) const {
+  if (!IsValidRow(row)) return 0;
+  return StatesFromBits(static_cast<UINT>(SendMessageW(GetHwnd(), LVM_GETITEMSTATE, static_cast<WPARAM>(row),
+                                                       LVIS_SELECTED | LVIS_FOCUSED | LVIS_STATEIMAGEMASK)));
 }
 
 bool CReportCtrl::ExamItemStates(int row, DWORD states) const {
@@ -988,34 +1001,40 @@ bool CReportCtrl::ExamItemStates(int row, DWORD states) const {
   return (GetItemStates(row) & states) == states;
 }
 
-bool CReportCtrl::ApplyStates(int row, DWORD actions) {
-  // One list-view call with the bits applied in order (a later opposite bit wins).
-  UINT state = 0;
-  UINT mask = 0;
+// The list-view bits for the action bits applied in order (a later opposite bit wins).
+void CReportCtrl::StateBitsFor(DWORD actions, UINT* state, UINT* mask) {
+  *state = 0;
+  *mask = 0;
   if (actions & ItemSelected) {
-    state |= LVIS_SELECTED;
-    mask |= LVIS_SELECTED;
+    *state |= LVIS_SELECTED;
+    *mask |= LVIS_SELECTED;
   }
   if (actions & ItemUnselected) {
-    state &= ~static_cast<UINT>(LVIS_SELECTED);
-    mask |= LVIS_SELECTED;
+    *state &= ~static_cast<UINT>(LVIS_SELECTED);
+    *mask |= LVIS_SELECTED;
   }
   if (actions & ItemChecked) {
-    state = (state & ~static_cast<UINT>(LVIS_STATEIMAGEMASK)) | INDEXTOSTATEIMAGEMASK(2);
-    mask |= LVIS_STATEIMAGEMASK;
+    *state = (*state & ~static_cast<UINT>(LVIS_STATEIMAGEMASK)) | INDEXTOSTATEIMAGEMASK(2);
+    *mask |= LVIS_STATEIMAGEMASK;
   }
   if (actions & ItemUnchecked) {
-    state = (state & ~static_cast<UINT>(LVIS_STATEIMAGEMASK)) | INDEXTOSTATEIMAGEMASK(1);
-    mask |= LVIS_STATEIMAGEMASK;
+    *state = (*state & ~static_cast<UINT>(LVIS_STATEIMAGEMASK)) | INDEXTOSTATEIMAGEMASK(1);
+    *mask |= LVIS_STATEIMAGEMASK;
   }
   if (actions & ItemFocused) {
-    state |= LVIS_FOCUSED;
-    mask |= LVIS_FOCUSED;
+    *state |= LVIS_FOCUSED;
+    *mask |= LVIS_FOCUSED;
   }
   if (actions & ItemUnfocused) {
-    state &= ~static_cast<UINT>(LVIS_FOCUSED);
-    mask |= LVIS_FOCUSED;
+    *state &= ~static_cast<UINT>(LVIS_FOCUSED);
+    *mask |= LVIS_FOCUSED;
   }
+}
+
+bool CReportCtrl::ApplyStates(int row, DWORD actions) {
+  UINT state = 0;
+  UINT mask = 0;
+  StateBitsFor(actions, &state, &mask);
   return mask == 0 || SetStateBits(row, state, mask);
 }
 
@@ -1118,27 +1137,54 @@ void CReportCtrl::SetSeparator(const char* separator) {
   std::memcpy(m_pszSeparator.get(), separator, length + 1);
 }
 
-bool CReportCtrl::CaptureRow(int row, CapturedRow* out) const {
-  if (!IsValidRow(row)) return false;
-  out->states = GetItemStates(row);
-  out->record = CheckedRecord(row);
-  int columns = GetColumnCount();
+// One list-view call per cell: column 0 brings the states and the record along.
+bool CReportCtrl::CaptureRow(int row, int columns, CapturedRow* out) const {
   if (columns < 1) columns = 1;  // column 0 holds the row's own text even without a header item
-  out->texts.clear();
-  out->images.clear();
+  out->texts.assign(static_cast<std::size_t>(columns), std::wstring());
+  out->images.assign(static_cast<std::size_t>(columns), -1);
+  wchar_t buffer[260];
   for (int column = 0; column < columns; ++column) {
-    out->texts.push_back(GetCellTextWide(row, column));
-    out->images.push_back(GetItemImage(row, column));
+    LVITEMW item{};
+    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.iItem = row;
+    item.iSubItem = column;
+    item.pszText = buffer;
+    item.cchTextMax = 260;
+    buffer[0] = L'\0';
+    if (column == 0) {
+      item.mask |= LVIF_STATE | LVIF_PARAM;
+      item.stateMask = LVIS_SELECTED | LVIS_FOCUSED | LVIS_STATEIMAGEMASK;
+    }
+    if (!SendMessageW(GetHwnd(), kMsgRawGetItem, 0, reinterpret_cast<LPARAM>(&item))) return false;
+    std::wstring& text = out->texts[static_cast<std::size_t>(column)];
+    text.assign(item.pszText != nullptr && item.pszText != LPSTR_TEXTCALLBACKW ? item.pszText : L"");
+    if (text.size() >= 259) text = GetCellTextWide(row, column);  // longer than the quick buffer
+    out->images[static_cast<std::size_t>(column)] = item.iImage;
+    if (column == 0) {
+      out->states = StatesFromBits(item.state);
+      out->record = reinterpret_cast<RowInfo*>(item.lParam);
+      if (out->record == nullptr) ReportPrecondition("row without its record");
+    }
   }
   return true;
 }
 
-void CReportCtrl::WriteRow(int row, const CapturedRow& captured, bool withStates) {
-  SendMessageW(GetHwnd(), kMsgRawSetParam, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(captured.record));
+void CReportCtrl::WriteRow(int row, const CapturedRow& captured) {
   for (std::size_t column = 0; column < captured.texts.size(); ++column) {
-    SetCellTextAndImage(row, static_cast<int>(column), captured.texts[column], captured.images[column]);
+    LVITEMW item{};
+    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.iItem = row;
+    item.iSubItem = static_cast<int>(column);
+    item.pszText = const_cast<wchar_t*>(captured.texts[column].c_str());
+    item.iImage = captured.images[column];
+    if (column == 0) {
+      item.mask |= LVIF_STATE | LVIF_PARAM;
+      StateBitsFor(captured.states, &item.state, &item.stateMask);
+      item.lParam = reinterpret_cast<LPARAM>(captured.record);
+    }
+    SendMessageW(GetHwnd(), kMsgRawSetItem, 0, reinterpret_cast<LPARAM>(&item));
   }
-  if (withStates) SetItemStates(row, captured.states);
+  if (captured.states & ItemChecked) ApplySingleCheck(row);
 }
 
 bool CReportCtrl::SortItems(int column, bool ascending) {
@@ -1151,13 +1197,18 @@ bool CReportCtrl::SortItems(int column, bool ascending) {
   const ListRows rows(*this, column);
   const std::vector<int> order = report::SortRows(rows, m_pszSeparator.get(), ascending);
   // Capture every row that moves, then write each once at its new place.
+  const int columns = GetColumnCount();
   std::vector<std::pair<int, CapturedRow>> moved;
   for (std::size_t position = 0; position < order.size(); ++position) {
     if (order[position] == static_cast<int>(position)) continue;
     moved.emplace_back(static_cast<int>(position), CapturedRow());
-    CaptureRow(order[position], &moved.back().second);
+    // A row that cannot be read would be written back empty: leave the list as it is.
+    if (!CaptureRow(order[position], columns, &moved.back().second)) {
+      ForgetSort();
+      return false;
+    }
   }
-  for (const auto& entry : moved) WriteRow(entry.first, entry.second, true);
+  for (const auto& entry : moved) WriteRow(entry.first, entry.second);
 
   NotifyParent(WM_REPORT_SORTED, static_cast<WPARAM>(column), ascending ? 1 : 0);
   return true;
@@ -1172,14 +1223,14 @@ int CReportCtrl::MoveItem(int from, int to) {
   if (to == from) return from;
   ForgetSort();
   CapturedRow captured;
-  CaptureRow(from, &captured);
+  if (!CaptureRow(from, GetColumnCount(), &captured)) return -1;
   if (!RemoveRowKeepRecord(from)) return -1;
   const int index = InsertRowWithRecord(to, captured.record);
   if (index < 0) {
     delete captured.record;  // the row is gone; do not leak what it carried
     return -1;
   }
-  WriteRow(index, captured, true);
+  WriteRow(index, captured);
   return index;
 }
 
@@ -1203,10 +1254,10 @@ bool CReportCtrl::SwapItems(int a, int b) {
   ForgetSort();
   CapturedRow first;
   CapturedRow second;
-  CaptureRow(a, &first);
-  CaptureRow(b, &second);
-  WriteRow(a, second, true);
-  WriteRow(b, first, true);
+  const int columns = GetColumnCount();
+  if (!CaptureRow(a, columns, &first) || !CaptureRow(b, columns, &second)) return false;
+  WriteRow(a, second);
+  WriteRow(b, first);
   return true;
 }
 
@@ -1226,6 +1277,7 @@ bool CReportCtrl::StartEdit(int row, int column) {
   if (!m_bEditable || !IsValidRow(row) || !IsValidColumn(column)) return false;
   if (row == m_nEditRow && column == m_nEditColumn) return false;
   EndEdit(true);
+  if (!IsValidRow(row)) return false;  // the parent removed rows when told of the committed edit
   m_nEditRow = row;
   m_nEditColumn = column;
   SetAllItemStates(ItemSelected, ItemUnselected);

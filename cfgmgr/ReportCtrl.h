@@ -9,6 +9,12 @@
 // (Create). Its notifications from the list view (column click, custom draw) arrive reflected by the
 // parent dialog. The owning dialog passes its messages to PreTranslateMessage first.
 //
+// Sorting (see cfgmgr/RowSort.h for the rules) recognises date-times with the platform's parser
+// (VarDateFromStr, user's default locale, default flags): ISO dates "2024-01-15" and "2024/1/15",
+// with or without a time "08:30" or "08:30:15", a time alone, and the locale's own numeric and
+// month-name forms. Text order folds ASCII letters, so "axle", "Brake", "lift"; an edit counts as a
+// change when the text differs in any byte, case included.
+//
 // Every row carries exactly one record, whoever inserts it: rows added with raw LVM_INSERTITEM get
 // one too, and raw LVM_GETITEM / LVM_SETITEM see and set the caller's data, never the record.
 //
@@ -227,8 +233,10 @@ class CReportCtrl : public fw::Window {
   bool SetCellText(int row, int column, const char* text);
   bool SetCellTextAndImage(int row, int column, const std::wstring& text, int image);
   std::wstring GetCellTextWide(int row, int column) const;
-  bool CaptureRow(int row, CapturedRow* out) const;
-  void WriteRow(int row, const CapturedRow& captured, bool withStates);
+  bool CaptureRow(int row, int columns, CapturedRow* out) const;
+  void WriteRow(int row, const CapturedRow& captured);
+  static DWORD StatesFromBits(UINT state);
+  static void StateBitsFor(DWORD actions, UINT* state, UINT* mask);
   void SetColours(int row, int column, COLORREF colour, bool text, bool redraw);
   COLORREF GetColour(int row, int column, bool text) const;
   int InsertRow(const LVITEMW& item);
@@ -246,4 +254,5 @@ class CReportCtrl : public fw::Window {
   HIMAGELIST m_headerImages = nullptr;
   int m_nSortColumn = -1;
   bool m_bSortAscending = true;
+  bool m_bRedraw = true;  // WM_SETREDRAW as last set, so bulk work never unlocks a caller's lock
 };

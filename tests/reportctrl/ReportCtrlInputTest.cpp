@@ -174,6 +174,12 @@ TEST_F(ReportInput, DatesSortByTheUsersLocale) {
   ASSERT_TRUE(list->SortItems(0, true));
   EXPECT_EQ(Column(*list, 0),
             (std::vector<std::string>{"2023-12-31 23:59", "2024-01-15", "2024-01-15 08:00", "2024-03-01"}));
+  // Before 1899-12-30 the platform counts days backwards but hours forwards: still in time order.
+  list->DeleteAllItems();
+  Fill(*list, 0, {{"1899-12-29 18:00"}, {"1899-12-29 06:00"}, {"1899-12-28 23:00"}, {"08:30"}});
+  ASSERT_TRUE(list->SortItems(0, false));
+  EXPECT_EQ(Column(*list, 0),
+            (std::vector<std::string>{"08:30", "1899-12-29 18:00", "1899-12-29 06:00", "1899-12-28 23:00"}));
 }
 
 TEST_F(ReportInput, TwoHeaderClicksSortAscendingThenDescending) {

@@ -168,8 +168,10 @@ TEST_F(ReportModel, CountsAndFindsRowsByStateFilters) {
   list->InvertItems(2);  // neither selection nor marks
   EXPECT_EQ(list->GetItemCount(CReportCtrl::ItemSelected), 4);
 
-  // Removing by filter walks on after each removal.
+  // Removing by filter walks on after each removal; a hidden list stays hidden.
+  ShowWindow(hwnd, SW_HIDE);
   EXPECT_EQ(list->DeleteAllItems(CReportCtrl::ItemChecked), 3);
+  EXPECT_EQ(GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBLE, 0);
   EXPECT_EQ(reporttest::Column(*list, 0), (std::vector<std::string>{"b", "d"}));
   EXPECT_EQ(list->DeleteAllItems(), 2);
   EXPECT_EQ(list->GetItemCount(), 0);
