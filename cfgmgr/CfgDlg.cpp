@@ -55,7 +55,8 @@ BOOL CCfgDlg::OnInitDialog() {
 }
 
 bool CCfgDlg::PreTranslateMessage(MSG* msg) {
-  if (msg->hwnd == m_list.GetHwnd() && m_list.PreTranslateMessage(msg)) return true;
+  HWND list = m_list.GetHwnd();
+  if ((msg->hwnd == list || IsChild(list, msg->hwnd)) && m_list.PreTranslateMessage(msg)) return true;
   return fw::Dialog::PreTranslateMessage(msg);
 }
 

@@ -639,13 +639,13 @@ void CReportCtrl::DeleteAllColumns() {
   }
 }
 
-bool CReportCtrl::SetColumnHeader(const char* spec) {
+bool CReportCtrl::SetColumnHeader(const char* layout) {
   if (!IsWindow()) return false;
   DeleteAllItems(ItemAll);
   DeleteAllColumns();
   EndEdit(true);
   bool any = false;
-  for (const report::ColumnSpec& column : report::ParseColumnHeader(spec)) {
+  for (const report::ColumnSpec& column : report::ParseColumnHeader(layout)) {
     const int format = column.align == report::ColumnAlign::Centre
                            ? LVCFMT_CENTER
                            : (column.align == report::ColumnAlign::Right ? LVCFMT_RIGHT : LVCFMT_LEFT);

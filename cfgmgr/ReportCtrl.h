@@ -95,7 +95,7 @@ class CReportCtrl : public fw::Window {
   int InsertColumn(int column, const char* heading, int format = LVCFMT_LEFT, int width = -1, int subItem = -1);
   bool DeleteColumn(int column);
   void DeleteAllColumns();
-  bool SetColumnHeader(const char* spec);
+  bool SetColumnHeader(const char* layout);
 
   // Rows. Every insert commits any edit, forgets the sort and attaches a fresh record.
   int GetItemCount(DWORD states = ItemAll) const;

@@ -43,10 +43,10 @@ std::string Format(const char* format, int precision, double value) {
 
 }  // namespace
 
-std::vector<ColumnSpec> ParseColumnHeader(const char* spec) {
+std::vector<ColumnSpec> ParseColumnHeader(const char* layout) {
   std::vector<ColumnSpec> columns;
-  if (spec == nullptr) return columns;
-  for (const std::string& segment : Split(spec, ';')) {
+  if (layout == nullptr) return columns;
+  for (const std::string& segment : Split(layout, ';')) {
     const std::vector<std::string> fields = Split(segment, ',');
     if (fields.empty()) continue;
     ColumnSpec column;

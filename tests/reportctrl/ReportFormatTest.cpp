@@ -1,4 +1,4 @@
-// Column header specifications and number texts of the report list.
+// Column header layouts and number texts of the report list.
 #include <gtest/gtest.h>
 
 #include <cmath>
