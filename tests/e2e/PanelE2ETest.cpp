@@ -454,6 +454,61 @@ TEST_F(PanelE2ETest, PlacesTheWindowFromTheArgument) {
   EXPECT_EQ(rc.top, 0);
   EXPECT_EQ(rc.right, 1024);
   EXPECT_EQ(rc.bottom, 768);
+
+  // Keys go through the panel's own message loop in the order posted: Enter on an output button,
+  // the Drag box and the combo does nothing, then Escape closes like "Exit".
+  for (int id : {1060, static_cast<int>(IDC_DRAG), static_cast<int>(IDC_ANALOG_COUNT)}) {
+    PostMessageW(panel.Item(id), WM_KEYDOWN, VK_RETURN, 1);
+    PostMessageW(panel.Item(id), WM_KEYUP, VK_RETURN, 0xC0000001);
+  }
+  PostMessageW(panel.Item(1060), WM_KEYDOWN, VK_ESCAPE, 1);
+  EXPECT_EQ(panel.WaitForExit(), 0) << "Escape did not close the panel";
+  const std::vector<std::string> journal = station.Journal();
+  EXPECT_TRUE(Only(journal, 0, {"ExtOutPutDig"}).empty()) << Joined(journal);
+  ASSERT_GE(journal.size(), 4u);
+  EXPECT_NE(journal[journal.size() - 4], "ExtClose") << Joined(journal);
+  EXPECT_EQ(std::vector<std::string>(journal.end() - 3, journal.end()),
+            (std::vector<std::string>{"ExtClose", "ExtStop", "ExtRelease"}))
+      << Joined(journal);
+}
+
+TEST_F(PanelE2ETest, AnalogCountFollowsTheCombo) {
+  StationFolder station(true);
+  ASSERT_NO_FATAL_FAILURE(Install(station));
+  Panel panel(station, "");
+  ASSERT_TRUE(panel.started());
+  ASSERT_NE(panel.WaitForWindow(), nullptr) << "the panel did not come up";
+  const HWND combo = panel.Item(IDC_ANALOG_COUNT);
+  ASSERT_NE(combo, nullptr);
+  // Selects the item showing `text` (whatever order the list keeps), then tells the panel.
+  const auto choose = [&](const char* text) {
+    const LRESULT count = panel.Send(IDC_ANALOG_COUNT, CB_GETCOUNT);
+    for (LRESULT i = 0; i < count; ++i) {
+      panel.Send(IDC_ANALOG_COUNT, CB_SETCURSEL, static_cast<WPARAM>(i));
+      if (panel.Text(IDC_ANALOG_COUNT) == text) break;
+    }
+    EXPECT_EQ(panel.Text(IDC_ANALOG_COUNT), text);
+    panel.ToDialog(WM_COMMAND, MAKEWPARAM(IDC_ANALOG_COUNT, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+  };
+
+  // "16": the next analog tick reads all sixteen channels.
+  std::size_t mark = station.Journal().size();
+  choose("16");
+  std::vector<std::string> journal;
+  EXPECT_TRUE(WaitUntil([&] {
+    journal = station.Journal();
+    return Contains(journal, "ExtGetAnalog 15 ptr 50", mark);
+  })) << Joined(journal);
+
+  // "1": only channel 0 from then on, over several ticks.
+  mark = station.Journal().size();
+  choose("1");
+  EXPECT_TRUE(WaitUntil([&] {
+    journal = station.Journal();
+    return Only(journal, mark, {"ExtGetAnalog"}).size() >= 3;
+  })) << Joined(journal);
+  for (const auto& line : Only(journal, mark, {"ExtGetAnalog"})) EXPECT_EQ(line, "ExtGetAnalog 0 ptr 50");
+
   PostMessageW(panel.dialog(), WM_CLOSE, 0, 0);
   EXPECT_EQ(panel.WaitForExit(), 0);
 }
