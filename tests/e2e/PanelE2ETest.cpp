@@ -302,6 +302,17 @@ class PanelE2ETest : public testing::Test {
   SystemDirFile settings_{"SysENV.ini"};
 };
 
+// The colour on screen just inside the top-left corner of `control` (the panel's windows are
+// not covered: there is no window manager and nothing else is on this display's top).
+COLORREF LabelCornerColour(HWND control) {
+  RECT rc{};
+  if (!GetWindowRect(control, &rc)) return CLR_INVALID;
+  const HDC screen = GetDC(nullptr);
+  const COLORREF colour = GetPixel(screen, rc.left + 3, rc.top + 3);
+  ReleaseDC(nullptr, screen);
+  return colour;
+}
+
 constexpr int kDistanceValues[4] = {IDC_DISTANCE_VALUE_0, IDC_DISTANCE_VALUE_0 + 1, IDC_DISTANCE_VALUE_0 + 2,
                                     IDC_DISTANCE_VALUE_0 + 3};
 
@@ -398,8 +409,12 @@ TEST_F(PanelE2ETest, OperatorCommandsReachTheDevice) {
   mark = station.Journal().size();
   const HWND label = panel.Item(IDC_DISTANCE_LABEL_0 + 1);
   ASSERT_NE(label, nullptr);
+  // Red while reset, silver while set; read back from the screen once the panel has painted.
+  const COLORREF colours[3] = {RGB(255, 0, 0), RGB(192, 192, 192), RGB(255, 0, 0)};
   for (int i = 0; i < 3; ++i) {
     panel.ToDialog(WM_COMMAND, MAKEWPARAM(IDC_DISTANCE_LABEL_0 + 1, STN_CLICKED), reinterpret_cast<LPARAM>(label));
+    EXPECT_TRUE(WaitUntil([&] { return LabelCornerColour(label) == colours[i]; }, 5000))
+        << "click " << i + 1 << ": 0x" << std::hex << LabelCornerColour(label);
   }
   journal = station.Journal();
   EXPECT_EQ(Only(journal, mark, {"ExtResetDis", "ExtSetDis"}),
