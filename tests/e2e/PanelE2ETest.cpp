@@ -413,6 +413,10 @@ TEST_F(PanelE2ETest, OperatorCommandsReachTheDevice) {
   const COLORREF colours[3] = {RGB(255, 0, 0), RGB(192, 192, 192), RGB(255, 0, 0)};
   for (int i = 0; i < 3; ++i) {
     panel.ToDialog(WM_COMMAND, MAKEWPARAM(IDC_DISTANCE_LABEL_0 + 1, STN_CLICKED), reinterpret_cast<LPARAM>(label));
+    // The previous colour is still on screen until the label repaints: make it paint now and let
+    // the display settle, so a label that kept its old colour is caught.
+    RedrawWindow(label, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    Sleep(300);
     EXPECT_TRUE(WaitUntil([&] { return LabelCornerColour(label) == colours[i]; }, 5000))
         << "click " << i + 1 << ": 0x" << std::hex << LabelCornerColour(label);
   }
