@@ -85,7 +85,7 @@ class SystemDirFile {
 // device library (unless left out), its settings and its journal. Removed on destruction.
 class StationFolder {
  public:
-  explicit StationFolder(bool withDeviceLibrary) {
+  explicit StationFolder(bool withDeviceLibrary, const std::string& simulatorSettings = std::string()) {
     char temp[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, temp);
     std::string base = temp;
@@ -109,7 +109,7 @@ class StationFolder {
                          "AllTD_A=Weight\r\n"
                          "Weight=1\r\n"
                          "Weight[About]=LeftWeight 0-10V\r\n") &&
-          WriteFileBytes(Device() + "\\HardwareSim.ini", "[Journal]\r\nFile=journal.txt\r\n") &&
+          WriteFileBytes(Device() + "\\HardwareSim.ini", "[Journal]\r\nFile=journal.txt\r\n" + simulatorSettings) &&
           CopyFileA(BuiltFile("StationProbe.exe").c_str(), Exe().c_str(), FALSE) != 0;
     if (withDeviceLibrary) ok_ = ok_ && CopyFileA(BuiltFile("Hardware.dll").c_str(), (Device() + "\\Hardware.dll").c_str(), FALSE);
   }
@@ -552,5 +552,36 @@ TEST_F(PanelE2ETest, WithoutTheDeviceLibraryShowsErrorValuesAndStillCloses) {
   EXPECT_EQ(panel.WaitForExit(), 0);
   EXPECT_FALSE(FileExists(station.Device() + "\\journal.txt"));
 }
+
+// Every device call faults (`kind` as the simulator's fault settings name it): the panel still
+// comes up, keeps polling past the faults and closes through the whole sequence.
+class FaultingDeviceTest : public PanelE2ETest {
+ protected:
+  void Run(const char* kind) {
+    StationFolder station(true, std::string("[Faults]\r\n* = ") + kind + "\r\n");
+    ASSERT_NO_FATAL_FAILURE(Install(station));
+    Panel panel(station, "");
+    ASSERT_TRUE(panel.started());
+    ASSERT_NE(panel.WaitForWindow(), nullptr) << "the panel did not come up";
+    std::vector<std::string> journal;
+    // Two full rounds of input reads: the faults did not stop the timer's work.
+    ASSERT_TRUE(WaitUntil([&] {
+      journal = station.Journal();
+      return std::count(journal.begin(), journal.end(), "ExtInPutDig 15") >= 2;
+    })) << Joined(journal);
+    panel.Click(1060);
+    PostMessageW(panel.dialog(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(panel.WaitForExit(), 0);
+    journal = station.Journal();
+    EXPECT_TRUE(Contains(journal, "ExtOutPutDig 5 1")) << Joined(journal);
+    ASSERT_GE(journal.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(journal.end() - 4, journal.end()),
+              (std::vector<std::string>{"ExtClose", "ExtClose", "ExtStop", "ExtRelease"}))
+        << Joined(journal);
+  }
+};
+
+TEST_F(FaultingDeviceTest, AccessViolations) { Run("access"); }
+TEST_F(FaultingDeviceTest, CppExceptionsOfTheLibrary) { Run("throw"); }
 
 }  // namespace
