@@ -8,7 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
