@@ -1,0 +1,675 @@
+// The real StationProbe.exe against the simulated station: a station folder of our own, the
+// simulated system library in the system directory of this test's own Wine prefix, and the panel
+// driven from outside by window messages while the simulator's journal records every device call.
+// Everything installed is taken out again and no panel process outlives a test.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "res/resource.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+// Generous: every process start runs through an emulator here.
+constexpr DWORD kStartTimeout = 60000;
+constexpr DWORD kWaitTimeout = 20000;
+
+std::string SystemDirectory() {
+  char dir[MAX_PATH] = {};
+  const UINT n = GetSystemDirectoryA(dir, MAX_PATH);
+  return std::string(dir, n < MAX_PATH ? n : 0);
+}
+
+std::string BuiltFile(const char* name) { return sptest::ExeDirectory() + "\\" + name; }
+
+bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes) {
+  const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+  return ok && written == bytes.size();
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::string();
+  std::string bytes;
+  char chunk[4096];
+  DWORD got = 0;
+  while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
+  CloseHandle(file);
+  return bytes;
+}
+
+// One name in the system directory, owned by a test: whatever was there is set aside on creation
+// and put back on destruction; what the test put there is removed.
+class SystemDirFile {
+ public:
+  explicit SystemDirFile(const std::string& name)
+      : path_(SystemDirectory() + "\\" + name), saved_(path_ + ".e2e-test-saved") {
+    // A run that was killed left the original aside and its own file in place: undo that first.
+    if (FileExists(saved_)) {
+      DeleteFileA(path_.c_str());
+      MoveFileA(saved_.c_str(), path_.c_str());
+    }
+    hadOriginal_ = FileExists(path_) && MoveFileExA(path_.c_str(), saved_.c_str(), MOVEFILE_REPLACE_EXISTING);
+  }
+  ~SystemDirFile() {
+    DeleteFileA(path_.c_str());
+    if (hadOriginal_) MoveFileA(saved_.c_str(), path_.c_str());
+  }
+  SystemDirFile(const SystemDirFile&) = delete;
+  SystemDirFile& operator=(const SystemDirFile&) = delete;
+
+  bool CopyFrom(const std::string& source) const { return CopyFileA(source.c_str(), path_.c_str(), FALSE) != 0; }
+  bool Write(const std::string& bytes) const { return WriteFileBytes(path_, bytes); }
+
+ private:
+  std::string path_;
+  std::string saved_;
+  bool hadOriginal_ = false;
+};
+
+// A station folder in the temporary directory: Config with calib.ini, Device with the simulated
+// device library (unless left out), its settings and its journal. Removed on destruction.
+class StationFolder {
+ public:
+  explicit StationFolder(bool withDeviceLibrary, const std::string& simulatorSettings = std::string()) {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    std::string base = temp;
+    if (!base.empty() && base.back() == '\\') base.pop_back();
+    char name[64];
+    std::snprintf(name, sizeof name, "\\sp_e2e_%lu_%lu", GetCurrentProcessId(), GetTickCount());
+    root_ = base + name;
+    CreateDirectoryA(root_.c_str(), nullptr);
+    CreateDirectoryA(Config().c_str(), nullptr);
+    CreateDirectoryA(Device().c_str(), nullptr);
+    // ASCII names keep the expected texts independent of the code page.
+    ok_ = WriteFileBytes(Config() + "\\calib.ini",
+                         "[Desk]\r\n"
+                         "DevName=Desk\r\n"
+                         "AllTD_Dout=Lift\r\n"
+                         "Lift=4\r\n"
+                         "Lift[About]=LiftMotor (24V)\r\n"
+                         "AllTD_Din=Door\r\n"
+                         "Door=2\r\n"
+                         "Door[About]=DoorSwitch(closed)\r\n"
+                         "AllTD_A=Weight\r\n"
+                         "Weight=1\r\n"
+                         "Weight[About]=LeftWeight 0-10V\r\n") &&
+          WriteFileBytes(Device() + "\\HardwareSim.ini", "[Journal]\r\nFile=journal.txt\r\n" + simulatorSettings) &&
+          CopyFileA(BuiltFile("StationProbe.exe").c_str(), Exe().c_str(), FALSE) != 0;
+    if (withDeviceLibrary) ok_ = ok_ && CopyFileA(BuiltFile("Hardware.dll").c_str(), (Device() + "\\Hardware.dll").c_str(), FALSE);
+  }
+  ~StationFolder() {
+    for (const char* file : {"\\Config\\calib.ini", "\\Device\\HardwareSim.ini", "\\Device\\Hardware.dll",
+                             "\\Device\\journal.txt", "\\StationProbe.exe"}) {
+      DeleteFileA((root_ + file).c_str());
+    }
+    RemoveDirectoryA(Config().c_str());
+    RemoveDirectoryA(Device().c_str());
+    RemoveDirectoryA(root_.c_str());
+  }
+  StationFolder(const StationFolder&) = delete;
+  StationFolder& operator=(const StationFolder&) = delete;
+
+  bool ok() const { return ok_; }
+  const std::string& Root() const { return root_; }
+  std::string Config() const { return root_ + "\\Config"; }
+  std::string Device() const { return root_ + "\\Device"; }
+  std::string Exe() const { return root_ + "\\StationProbe.exe"; }
+
+  // The journal's lines so far (the simulator writes each call through at once).
+  std::vector<std::string> Journal() const {
+    const std::string bytes = ReadFileBytes(Device() + "\\journal.txt");
+    std::vector<std::string> lines;
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+      std::size_t end = bytes.find("\r\n", pos);
+      if (end == std::string::npos) break;  // a line still being written
+      lines.push_back(bytes.substr(pos, end - pos));
+      pos = end + 2;
+    }
+    return lines;
+  }
+
+ private:
+  std::string root_;
+  bool ok_ = false;
+};
+
+struct WindowSearch {
+  DWORD pid;
+  HWND found;
+};
+
+BOOL CALLBACK FindPanelWindow(HWND hwnd, LPARAM lParam) {
+  auto* search = reinterpret_cast<WindowSearch*>(lParam);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  char cls[32] = {};
+  GetClassNameA(hwnd, cls, sizeof cls);
+  // The panel is the dialog holding the output buttons (not a message box).
+  if (pid == search->pid && IsWindowVisible(hwnd) && std::string(cls) == "#32770" &&
+      GetDlgItem(hwnd, IDC_ALL_OUTPUTS_LOW) != nullptr) {
+    search->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// A running StationProbe.exe; terminated on destruction if it is still running.
+class Panel {
+ public:
+  Panel(const StationFolder& station, const std::string& argument) {
+    std::string command = "\"" + station.Exe() + "\"";
+    if (!argument.empty()) command += " " + argument;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    started_ = CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, station.Root().c_str(), &si,
+                              &pi_) != 0;
+  }
+  ~Panel() {
+    if (!started_) return;
+    if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) {
+      TerminateProcess(pi_.hProcess, 99);
+      WaitForSingleObject(pi_.hProcess, 5000);
+    }
+    CloseHandle(pi_.hThread);
+    CloseHandle(pi_.hProcess);
+  }
+  Panel(const Panel&) = delete;
+  Panel& operator=(const Panel&) = delete;
+
+  bool started() const { return started_; }
+  DWORD pid() const { return pi_.dwProcessId; }
+
+  // The panel's dialog once it is visible, or null when it does not come up (or the process ends).
+  HWND WaitForWindow(DWORD timeout = kStartTimeout) {
+    WindowSearch search{pi_.dwProcessId, nullptr};
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < timeout) {
+      EnumWindows(FindPanelWindow, reinterpret_cast<LPARAM>(&search));
+      if (search.found != nullptr) break;
+      if (WaitForSingleObject(pi_.hProcess, 100) == WAIT_OBJECT_0) break;
+    }
+    dialog_ = search.found;
+    return dialog_;
+  }
+
+  // Waits for the process to end; its exit code, or -1 when it is still running.
+  long WaitForExit(DWORD timeout = kWaitTimeout) const {
+    if (WaitForSingleObject(pi_.hProcess, timeout) != WAIT_OBJECT_0) return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(pi_.hProcess, &code);
+    return static_cast<long>(code);
+  }
+
+  HWND Item(int id) const { return GetDlgItem(dialog_, id); }
+
+  std::string Text(int id) const {
+    char text[256] = {};
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(Item(id), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
+                        &result);
+    text[sizeof text - 1] = '\0';
+    return text;
+  }
+
+  LRESULT Send(int id, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(Item(id), msg, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result);
+    return static_cast<LRESULT>(result);
+  }
+
+  void Click(int id) const { Send(id, BM_CLICK); }
+
+  LRESULT ToDialog(UINT msg, WPARAM wParam, LPARAM lParam) const {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(dialog_, msg, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result);
+    return static_cast<LRESULT>(result);
+  }
+
+  HWND dialog() const { return dialog_; }
+
+ private:
+  PROCESS_INFORMATION pi_{};
+  bool started_ = false;
+  HWND dialog_ = nullptr;
+};
+
+template <typename F>
+bool WaitUntil(F done, DWORD milliseconds = kWaitTimeout) {
+  const DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start > milliseconds) return done();
+    Sleep(50);
+  }
+  return true;
+}
+
+bool StartsWith(const std::string& line, const std::string& prefix) { return line.compare(0, prefix.size(), prefix) == 0; }
+
+bool Contains(const std::vector<std::string>& lines, const std::string& line, std::size_t from = 0) {
+  return std::find(lines.begin() + static_cast<std::ptrdiff_t>(std::min(from, lines.size())), lines.end(), line) !=
+         lines.end();
+}
+
+// The journal lines from `from` on that begin with one of the prefixes.
+std::vector<std::string> Only(const std::vector<std::string>& lines, std::size_t from,
+                              std::initializer_list<const char*> prefixes) {
+  std::vector<std::string> picked;
+  for (std::size_t i = from; i < lines.size(); ++i) {
+    for (const char* prefix : prefixes) {
+      if (StartsWith(lines[i], prefix)) {
+        picked.push_back(lines[i]);
+        break;
+      }
+    }
+  }
+  return picked;
+}
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string all;
+  for (const auto& line : lines) all += line + "\n";
+  return all;
+}
+
+// The simulated system library and its settings in the system directory, pointing at the station.
+class PanelE2ETest : public testing::Test {
+ protected:
+  void Install(const StationFolder& station) {
+    ASSERT_TRUE(station.ok()) << "station folder " << station.Root();
+    ASSERT_TRUE(library_.CopyFrom(BuiltFile("SysENV.dll")));
+    ASSERT_TRUE(settings_.Write("[Directories]\r\nConfig=" + station.Config() + "\r\nDeviceLibrary=" + station.Device() +
+                                "\r\n"));
+  }
+
+  SystemDirFile library_{"SysENV.dll"};
+  SystemDirFile settings_{"SysENV.ini"};
+};
+
+// The colour on screen just inside the top-left corner of `control` (the panel's windows are
+// not covered: there is no window manager and nothing else is on this display's top).
+COLORREF LabelCornerColour(HWND control) {
+  RECT rc{};
+  if (!GetWindowRect(control, &rc)) return CLR_INVALID;
+  const HDC screen = GetDC(nullptr);
+  const COLORREF colour = GetPixel(screen, rc.left + 3, rc.top + 3);
+  ReleaseDC(nullptr, screen);
+  return colour;
+}
+
+struct DialogSearch {
+  DWORD pid;
+  HWND except;
+  int item;
+  const char* cls;
+  HWND found;
+};
+
+BOOL CALLBACK FindDialog(HWND hwnd, LPARAM lParam) {
+  auto* s = reinterpret_cast<DialogSearch*>(lParam);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(hwnd, &owner);
+  char name[32] = {};
+  GetClassNameA(hwnd, name, sizeof name);
+  if (owner != s->pid || hwnd == s->except || !IsWindowVisible(hwnd) || std::string(name) != "#32770") return TRUE;
+  const HWND child = GetDlgItem(hwnd, s->item);
+  char childClass[32] = {};
+  if (child != nullptr) GetClassNameA(child, childClass, sizeof childClass);
+  // Message boxes keep the buttons they do not use, hidden.
+  if (child != nullptr && IsWindowVisible(child) && lstrcmpiA(childClass, s->cls) == 0) {
+    s->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// A visible dialog of process `pid`, other than `except`, holding a child `item` of class `cls`.
+HWND WaitForDialogOf(DWORD pid, HWND except, int item, const char* cls, DWORD timeout = kWaitTimeout) {
+  DialogSearch search{pid, except, item, cls, nullptr};
+  WaitUntil([&] {
+    EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found != nullptr;
+  }, timeout);
+  return search.found;
+}
+
+constexpr int kDistanceValues[4] = {IDC_DISTANCE_VALUE_0, IDC_DISTANCE_VALUE_0 + 1, IDC_DISTANCE_VALUE_0 + 2,
+                                    IDC_DISTANCE_VALUE_0 + 3};
+
+TEST_F(PanelE2ETest, StartsPollsAndClosesOnWmClose) {
+  StationFolder station(true);
+  ASSERT_NO_FATAL_FAILURE(Install(station));
+  Panel panel(station, "");
+  ASSERT_TRUE(panel.started());
+  ASSERT_NE(panel.WaitForWindow(), nullptr) << "the panel did not come up";
+
+  // The simulator's distances stay 0 (no speed configured), so "0" holds before and after a tick.
+  for (int id : kDistanceValues) EXPECT_EQ(panel.Text(id), "0") << "distance item " << id;
+  EXPECT_EQ(panel.Text(IDC_ANALOG_COUNT), "8");
+
+  // Captions from calib.ini; channels without one show their number.
+  EXPECT_EQ(panel.Text(1059), "LiftMotor");
+  EXPECT_EQ(panel.Text(1060), "5");
+  EXPECT_EQ(panel.Text(IDC_OUTPUT_0), "0");
+  EXPECT_EQ(panel.Text(IDC_INPUT_CAPTION_0 + 2), "DoorSwitch");
+  EXPECT_EQ(panel.Text(IDC_INPUT_CAPTION_0 + 1), "1");
+  EXPECT_EQ(panel.Text(IDC_ANALOG_CAPTION_0 + 2), "LeftWeight");
+  EXPECT_EQ(panel.Text(IDC_ANALOG_CAPTION_0), "0");
+
+  // The device was opened in order before anything else.
+  std::vector<std::string> journal = station.Journal();
+  const std::vector<std::string> opening = {"ExtClose",        "ExtOpen \"ProbeDesk\"", "ExtResetCNT",
+                                            "ExtResetDis 300", "ExtResetDis 301",       "ExtResetDis 302",
+                                            "ExtResetDis 303"};
+  ASSERT_GE(journal.size(), opening.size()) << Joined(journal);
+  EXPECT_EQ(std::vector<std::string>(journal.begin(), journal.begin() + 7), opening) << Joined(journal);
+
+  // Polling: every input, the analog channels, counters and distances.
+  ASSERT_TRUE(WaitUntil([&] {
+    journal = station.Journal();
+    return Contains(journal, "ExtInPutDig 15") && Contains(journal, "ExtGetAnalog 7 ptr 50") &&
+           Contains(journal, "ExtGetFreb 207") && Contains(journal, "ExtGetDis 303");
+  })) << Joined(journal);
+  for (int k = 0; k < 16; ++k) EXPECT_TRUE(Contains(journal, "ExtInPutDig " + std::to_string(k))) << k;
+  for (int k = 0; k < 8; ++k) EXPECT_TRUE(Contains(journal, "ExtGetAnalog " + std::to_string(k) + " ptr 50")) << k;
+  EXPECT_FALSE(Contains(journal, "ExtGetAnalog 8 ptr 50")) << "eight analog channels by default";
+  EXPECT_TRUE(Contains(journal, "ExtGetFreb 200"));
+  EXPECT_TRUE(Contains(journal, "ExtGetDis 300"));
+  // Counters run in the simulator: after a tick the read-out is a hexadecimal count.
+  EXPECT_TRUE(WaitUntil([&] { return StartsWith(panel.Text(IDC_COUNTER_200), "0x"); })) << panel.Text(IDC_COUNTER_200);
+  for (int id : kDistanceValues) EXPECT_EQ(panel.Text(id), "0") << "distance item " << id;
+
+  // WM_CLOSE closes the device once, then the common closing sequence runs, and nothing follows.
+  PostMessageW(panel.dialog(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(panel.WaitForExit(), 0);
+  journal = station.Journal();
+  ASSERT_GE(journal.size(), 4u);
+  const std::vector<std::string> closing = {"ExtClose", "ExtClose", "ExtStop", "ExtRelease"};
+  EXPECT_EQ(std::vector<std::string>(journal.end() - 4, journal.end()), closing) << Joined(journal);
+}
+
+TEST_F(PanelE2ETest, OperatorCommandsReachTheDevice) {
+  StationFolder station(true);
+  ASSERT_NO_FATAL_FAILURE(Install(station));
+  Panel panel(station, "");
+  ASSERT_TRUE(panel.started());
+  ASSERT_NE(panel.WaitForWindow(), nullptr) << "the panel did not come up";
+  std::vector<std::string> journal;
+
+  // Output "5" (item 1060) on, then off: the write follows the button's tick state.
+  std::size_t mark = station.Journal().size();
+  panel.Click(1060);
+  EXPECT_EQ(panel.Send(1060, BM_GETCHECK), BST_CHECKED);
+  panel.Click(1060);
+  EXPECT_EQ(panel.Send(1060, BM_GETCHECK), BST_UNCHECKED);
+  journal = station.Journal();
+  EXPECT_EQ(Only(journal, mark, {"ExtOutPutDig"}), (std::vector<std::string>{"ExtOutPutDig 5 1", "ExtOutPutDig 5 0"}))
+      << Joined(journal);
+
+  // "3" and "20" pressed (posted clicks, as a queued press would be), then "all low".
+  mark = station.Journal().size();
+  PostMessageW(panel.Item(1058), BM_CLICK, 0, 0);
+  PostMessageW(panel.Item(1077), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitUntil([&] { return Only(station.Journal(), mark, {"ExtOutPutDig"}).size() == 2; }))
+      << Joined(station.Journal());
+  journal = station.Journal();
+  EXPECT_EQ(Only(journal, mark, {"ExtOutPutDig"}), (std::vector<std::string>{"ExtOutPutDig 3 1", "ExtOutPutDig 20 1"}));
+  EXPECT_EQ(panel.Send(1058, BM_GETCHECK), BST_CHECKED);
+  EXPECT_EQ(panel.Send(1077, BM_GETCHECK), BST_CHECKED);
+  mark = station.Journal().size();
+  panel.Click(IDC_ALL_OUTPUTS_LOW);
+  std::vector<std::string> allLow;
+  for (int c = 0; c < 24; ++c) allLow.push_back("ExtOutPutDig " + std::to_string(c) + " 0");
+  journal = station.Journal();
+  EXPECT_EQ(Only(journal, mark, {"ExtOutPutDig"}), allLow) << Joined(journal);
+  EXPECT_EQ(panel.Send(1058, BM_GETCHECK), BST_UNCHECKED);
+  EXPECT_EQ(panel.Send(1077, BM_GETCHECK), BST_UNCHECKED);
+
+  // The label of distance 2 (item 1176) clicked three times: reset, set, reset.
+  mark = station.Journal().size();
+  const HWND label = panel.Item(IDC_DISTANCE_LABEL_0 + 1);
+  ASSERT_NE(label, nullptr);
+  // Red while reset, silver while set; read back from the screen once the panel has painted.
+  const COLORREF colours[3] = {RGB(255, 0, 0), RGB(192, 192, 192), RGB(255, 0, 0)};
+  for (int i = 0; i < 3; ++i) {
+    panel.ToDialog(WM_COMMAND, MAKEWPARAM(IDC_DISTANCE_LABEL_0 + 1, STN_CLICKED), reinterpret_cast<LPARAM>(label));
+    // The previous colour is still on screen until the label repaints: make it paint now and let
+    // the display settle, so a label that kept its old colour is caught.
+    RedrawWindow(label, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    Sleep(300);
+    EXPECT_TRUE(WaitUntil([&] { return LabelCornerColour(label) == colours[i]; }, 5000))
+        << "click " << i + 1 << ": 0x" << std::hex << LabelCornerColour(label);
+  }
+  journal = station.Journal();
+  EXPECT_EQ(Only(journal, mark, {"ExtResetDis", "ExtSetDis"}),
+            (std::vector<std::string>{"ExtResetDis 301", "ExtSetDis 301", "ExtResetDis 301"}))
+      << Joined(journal);
+
+  // "Exit" closes once: no WM_CLOSE, so a single ExtClose before stop and release.
+  panel.Click(IDC_EXIT);
+  EXPECT_EQ(panel.WaitForExit(), 0);
+  journal = station.Journal();
+  ASSERT_GE(journal.size(), 4u);
+  EXPECT_NE(journal[journal.size() - 4], "ExtClose") << Joined(journal);
+  EXPECT_EQ(std::vector<std::string>(journal.end() - 3, journal.end()),
+            (std::vector<std::string>{"ExtClose", "ExtStop", "ExtRelease"}))
+      << Joined(journal);
+}
+
+TEST_F(PanelE2ETest, SecondInstanceEndsAtOnceAndTheFirstKeepsPolling) {
+  StationFolder station(true);
+  ASSERT_NO_FATAL_FAILURE(Install(station));
+  Panel first(station, "");
+  ASSERT_TRUE(first.started());
+  ASSERT_NE(first.WaitForWindow(), nullptr) << "the panel did not come up";
+  ASSERT_TRUE(WaitUntil([&] { return Contains(station.Journal(), "ExtInPutDig 0"); }));
+
+  Panel second(station, "");
+  ASSERT_TRUE(second.started());
+  EXPECT_EQ(second.WaitForExit(kStartTimeout), 0);
+  // The second one opened nothing: the only ExtOpen is the first panel's.
+  std::vector<std::string> journal = station.Journal();
+  EXPECT_EQ(Only(journal, 0, {"ExtOpen", "ExtClose", "ExtRelease"}),
+            (std::vector<std::string>{"ExtClose", "ExtOpen \"ProbeDesk\""}))
+      << Joined(journal);
+
+  // The first is still polling: fresh input reads after the second one ended.
+  const std::size_t mark = journal.size();
+  EXPECT_TRUE(WaitUntil([&] { return Contains(station.Journal(), "ExtInPutDig 15", mark); }));
+  EXPECT_TRUE(IsWindow(first.dialog()));
+  PostMessageW(first.dialog(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(first.WaitForExit(), 0);
+}
+
+TEST_F(PanelE2ETest, PlacesTheWindowFromTheArgument) {
+  StationFolder station(true);
+  ASSERT_NO_FATAL_FAILURE(Install(station));
+  Panel panel(station, "0,0,1024,768");
+  ASSERT_TRUE(panel.started());
+  ASSERT_NE(panel.WaitForWindow(), nullptr) << "the panel did not come up";
+  RECT rc{};
+  ASSERT_TRUE(GetWindowRect(panel.dialog(), &rc));
+  EXPECT_EQ(rc.left, 0);
+  EXPECT_EQ(rc.top, 0);
+  EXPECT_EQ(rc.right, 1024);
+  EXPECT_EQ(rc.bottom, 768);
+
+  // Keys go through the panel's own message loop in the order posted: Enter on an output button,
+  // the Drag box and the combo does nothing, then Escape closes like "Exit".
+  for (int id : {1060, static_cast<int>(IDC_DRAG), static_cast<int>(IDC_ANALOG_COUNT)}) {
+    PostMessageW(panel.Item(id), WM_KEYDOWN, VK_RETURN, 1);
+    PostMessageW(panel.Item(id), WM_KEYUP, VK_RETURN, 0xC0000001);
+  }
+  PostMessageW(panel.Item(1060), WM_KEYDOWN, VK_ESCAPE, 1);
+  EXPECT_EQ(panel.WaitForExit(), 0) << "Escape did not close the panel";
+  const std::vector<std::string> journal = station.Journal();
+  EXPECT_TRUE(Only(journal, 0, {"ExtOutPutDig"}).empty()) << Joined(journal);
+  ASSERT_GE(journal.size(), 4u);
+  EXPECT_NE(journal[journal.size() - 4], "ExtClose") << Joined(journal);
+  EXPECT_EQ(std::vector<std::string>(journal.end() - 3, journal.end()),
+            (std::vector<std::string>{"ExtClose", "ExtStop", "ExtRelease"}))
+      << Joined(journal);
+}
+
+TEST_F(PanelE2ETest, AnalogCountFollowsTheCombo) {
+  StationFolder station(true);
+  ASSERT_NO_FATAL_FAILURE(Install(station));
+  Panel panel(station, "");
+  ASSERT_TRUE(panel.started());
+  ASSERT_NE(panel.WaitForWindow(), nullptr) << "the panel did not come up";
+  const HWND combo = panel.Item(IDC_ANALOG_COUNT);
+  ASSERT_NE(combo, nullptr);
+  // Selects the item showing `text` (whatever order the list keeps), then tells the panel.
+  const auto choose = [&](const char* text) {
+    const LRESULT count = panel.Send(IDC_ANALOG_COUNT, CB_GETCOUNT);
+    for (LRESULT i = 0; i < count; ++i) {
+      panel.Send(IDC_ANALOG_COUNT, CB_SETCURSEL, static_cast<WPARAM>(i));
+      if (panel.Text(IDC_ANALOG_COUNT) == text) break;
+    }
+    EXPECT_EQ(panel.Text(IDC_ANALOG_COUNT), text);
+    panel.ToDialog(WM_COMMAND, MAKEWPARAM(IDC_ANALOG_COUNT, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+  };
+
+  // "16": the next analog tick reads all sixteen channels.
+  std::size_t mark = station.Journal().size();
+  choose("16");
+  std::vector<std::string> journal;
+  EXPECT_TRUE(WaitUntil([&] {
+    journal = station.Journal();
+    return Contains(journal, "ExtGetAnalog 15 ptr 50", mark);
+  })) << Joined(journal);
+
+  // "1": only channel 0 from then on, over several ticks.
+  mark = station.Journal().size();
+  choose("1");
+  EXPECT_TRUE(WaitUntil([&] {
+    journal = station.Journal();
+    return Only(journal, mark, {"ExtGetAnalog"}).size() >= 3;
+  })) << Joined(journal);
+  for (const auto& line : Only(journal, mark, {"ExtGetAnalog"})) EXPECT_EQ(line, "ExtGetAnalog 0 ptr 50");
+
+  PostMessageW(panel.dialog(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(panel.WaitForExit(), 0);
+}
+
+TEST_F(PanelE2ETest, WithoutTheDeviceLibraryShowsErrorValuesAndStillCloses) {
+  StationFolder station(false);
+  ASSERT_NO_FATAL_FAILURE(Install(station));
+  Panel panel(station, "");
+  ASSERT_TRUE(panel.started());
+  ASSERT_NE(panel.WaitForWindow(), nullptr) << "the panel did not come up";
+  const int counters[8] = {IDC_COUNTER_200, IDC_COUNTER_201, IDC_COUNTER_202, IDC_COUNTER_203,
+                           IDC_COUNTER_204, IDC_COUNTER_205, IDC_COUNTER_206, IDC_COUNTER_207};
+  EXPECT_TRUE(WaitUntil([&] { return panel.Text(IDC_COUNTER_207) == "0xffffd8f0"; })) << panel.Text(IDC_COUNTER_207);
+  for (int id : counters) EXPECT_EQ(panel.Text(id), "0xffffd8f0") << "counter item " << id;
+  EXPECT_TRUE(WaitUntil([&] { return panel.Text(kDistanceValues[3]) == "-10000"; })) << panel.Text(kDistanceValues[3]);
+  for (int id : kDistanceValues) EXPECT_EQ(panel.Text(id), "-10000") << "distance item " << id;
+  // Commands without a library do nothing harmful.
+  panel.Click(1060);
+  panel.Click(IDC_ALL_OUTPUTS_LOW);
+  EXPECT_TRUE(IsWindow(panel.dialog()));
+  PostMessageW(panel.dialog(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(panel.WaitForExit(), 0);
+  EXPECT_FALSE(FileExists(station.Device() + "\\journal.txt"));
+}
+
+TEST_F(PanelE2ETest, DeletingASectionInTheConfigurationManagerRestoresTheNumbers) {
+  StationFolder station(true);
+  ASSERT_NO_FATAL_FAILURE(Install(station));
+  Panel panel(station, "");
+  ASSERT_TRUE(panel.started());
+  ASSERT_NE(panel.WaitForWindow(), nullptr) << "the panel did not come up";
+  ASSERT_EQ(panel.Text(1059), "LiftMotor");
+
+  // The manager is modal: everything towards it is posted, then its windows are looked for.
+  PostMessageW(panel.Item(IDC_CFGMGR), BM_CLICK, 0, 0);
+  const HWND manager = WaitForDialogOf(panel.pid(), panel.dialog(), IDC_CFG_SECTION_LIST, "ListBox");
+  ASSERT_NE(manager, nullptr) << "no configuration manager";
+  const HWND sections = GetDlgItem(manager, IDC_CFG_SECTION_LIST);
+  LRESULT desk = LB_ERR;
+  const LRESULT count = SendMessageW(sections, LB_GETCOUNT, 0, 0);
+  std::wstring listed;
+  for (LRESULT i = 0; i < count && desk == LB_ERR; ++i) {
+    wchar_t name[256] = {};
+    if (SendMessageW(sections, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0) < 256 &&
+        SendMessageW(sections, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(name)) != LB_ERR) {
+      listed += std::wstring(name) + L";";
+      if (std::wstring(name) == L"Desk") desk = i;
+    }
+  }
+  ASSERT_NE(desk, LB_ERR) << count << " sections listed, none is Desk: " << std::string(listed.begin(), listed.end());
+  SendMessageW(sections, LB_SETCURSEL, static_cast<WPARAM>(desk), 0);
+  PostMessageW(manager, WM_COMMAND, MAKEWPARAM(IDC_CFG_SECTION_LIST, LBN_DBLCLK), reinterpret_cast<LPARAM>(sections));
+
+  // The question (Yes), then the outcome (OK).
+  const HWND question = WaitForDialogOf(panel.pid(), manager, IDYES, "Button");
+  ASSERT_NE(question, nullptr) << "no question before deleting";
+  PostMessageW(question, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(question, IDYES)));
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(question); })) << "the question stayed";
+  const HWND outcome = WaitForDialogOf(panel.pid(), manager, IDOK, "Button");
+  ASSERT_NE(outcome, nullptr) << "no outcome message";
+  PostMessageW(outcome, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(outcome, IDOK)));
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(outcome); }));
+  PostMessageW(manager, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(manager); })) << "the manager did not close";
+
+  // Back in the panel: the captions were read again and the section is gone.
+  EXPECT_TRUE(WaitUntil([&] { return panel.Text(1059) == "4"; })) << panel.Text(1059);
+  EXPECT_EQ(panel.Text(IDC_INPUT_CAPTION_0 + 2), "2");
+  EXPECT_EQ(panel.Text(IDC_ANALOG_CAPTION_0 + 2), "1");
+  char left[64] = {};
+  GetPrivateProfileStringA("Desk", "Lift", "", left, sizeof left, (station.Config() + "\\calib.ini").c_str());
+  EXPECT_STREQ(left, "");
+
+  PostMessageW(panel.dialog(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(panel.WaitForExit(), 0);
+}
+
+// Every device call faults (`kind` as the simulator's fault settings name it): the panel still
+// comes up, keeps polling past the faults and closes through the whole sequence.
+class FaultingDeviceTest : public PanelE2ETest {
+ protected:
+  void Run(const char* kind) {
+    StationFolder station(true, std::string("[Faults]\r\n* = ") + kind + "\r\n");
+    ASSERT_NO_FATAL_FAILURE(Install(station));
+    Panel panel(station, "");
+    ASSERT_TRUE(panel.started());
+    ASSERT_NE(panel.WaitForWindow(), nullptr) << "the panel did not come up";
+    std::vector<std::string> journal;
+    // Two full rounds of input reads: the faults did not stop the timer's work.
+    ASSERT_TRUE(WaitUntil([&] {
+      journal = station.Journal();
+      return std::count(journal.begin(), journal.end(), "ExtInPutDig 15") >= 2;
+    })) << Joined(journal);
+    panel.Click(1060);
+    PostMessageW(panel.dialog(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(panel.WaitForExit(), 0);
+    journal = station.Journal();
+    EXPECT_TRUE(Contains(journal, "ExtOutPutDig 5 1")) << Joined(journal);
+    ASSERT_GE(journal.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(journal.end() - 4, journal.end()),
+              (std::vector<std::string>{"ExtClose", "ExtClose", "ExtStop", "ExtRelease"}))
+        << Joined(journal);
+  }
+};
+
+TEST_F(FaultingDeviceTest, AccessViolations) { Run("access"); }
+TEST_F(FaultingDeviceTest, CppExceptionsOfTheLibrary) { Run("throw"); }
+
+}  // namespace
