@@ -145,6 +145,9 @@ void CStationProbeDlg::PlaceFromCommandLine() {
     edges[i] = panel::ToInt(field);
   }
   m_rcWindow = RECT{edges[0], edges[1], edges[2], edges[3]};
+  // Fields the system library did not deliver (or nonsense) would shrink the panel to nothing and
+  // leave the technician without a window: keep the template's placement then.
+  if (m_rcWindow.right <= m_rcWindow.left || m_rcWindow.bottom <= m_rcWindow.top) return;
   MoveWindow(GetHwnd(), m_rcWindow.left, m_rcWindow.top, m_rcWindow.right - m_rcWindow.left,
              m_rcWindow.bottom - m_rcWindow.top, TRUE);
 }
