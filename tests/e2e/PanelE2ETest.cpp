@@ -13,32 +13,21 @@
 #include <vector>
 
 #include "res/resource.h"
+#include "tests/support/SystemFiles.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
+
+using sptest::FileExists;
+using sptest::SystemDirectory;
+using sptest::SystemDirFile;
+using sptest::WriteFileBytes;
 
 // Generous: every process start runs through an emulator here.
 constexpr DWORD kStartTimeout = 60000;
 constexpr DWORD kWaitTimeout = 20000;
 
-std::string SystemDirectory() {
-  char dir[MAX_PATH] = {};
-  const UINT n = GetSystemDirectoryA(dir, MAX_PATH);
-  return std::string(dir, n < MAX_PATH ? n : 0);
-}
-
 std::string BuiltFile(const char* name) { return sptest::ExeDirectory() + "\\" + name; }
-
-bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-bool WriteFileBytes(const std::string& path, const std::string& bytes) {
-  const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
-  return ok && written == bytes.size();
-}
 
 std::string ReadFileBytes(const std::string& path) {
   const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -51,35 +40,6 @@ std::string ReadFileBytes(const std::string& path) {
   CloseHandle(file);
   return bytes;
 }
-
-// One name in the system directory, owned by a test: whatever was there is set aside on creation
-// and put back on destruction; what the test put there is removed.
-class SystemDirFile {
- public:
-  explicit SystemDirFile(const std::string& name)
-      : path_(SystemDirectory() + "\\" + name), saved_(path_ + ".e2e-test-saved") {
-    // A run that was killed left the original aside and its own file in place: undo that first.
-    if (FileExists(saved_)) {
-      DeleteFileA(path_.c_str());
-      MoveFileA(saved_.c_str(), path_.c_str());
-    }
-    hadOriginal_ = FileExists(path_) && MoveFileExA(path_.c_str(), saved_.c_str(), MOVEFILE_REPLACE_EXISTING);
-  }
-  ~SystemDirFile() {
-    DeleteFileA(path_.c_str());
-    if (hadOriginal_) MoveFileA(saved_.c_str(), path_.c_str());
-  }
-  SystemDirFile(const SystemDirFile&) = delete;
-  SystemDirFile& operator=(const SystemDirFile&) = delete;
-
-  bool CopyFrom(const std::string& source) const { return CopyFileA(source.c_str(), path_.c_str(), FALSE) != 0; }
-  bool Write(const std::string& bytes) const { return WriteFileBytes(path_, bytes); }
-
- private:
-  std::string path_;
-  std::string saved_;
-  bool hadOriginal_ = false;
-};
 
 // A station folder in the temporary directory: Config with calib.ini, Device with the simulated
 // device library (unless left out), its settings and its journal. Removed on destruction.
@@ -298,8 +258,8 @@ class PanelE2ETest : public testing::Test {
                                 "\r\n"));
   }
 
-  SystemDirFile library_{"SysENV.dll"};
-  SystemDirFile settings_{"SysENV.ini"};
+  SystemDirFile library_{"SysENV.dll", "e2e"};
+  SystemDirFile settings_{"SysENV.ini", "e2e"};
 };
 
 // The colour on screen just inside the top-left corner of `control` (the panel's windows are

@@ -19,56 +19,16 @@
 
 #include "framework/ResourceModule.h"
 #include "framework/Text.h"
+#include "tests/support/SystemFiles.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
 
-std::string SystemDirectory() {
-  char dir[MAX_PATH] = {};
-  const UINT n = GetSystemDirectoryA(dir, MAX_PATH);
-  return std::string(dir, n < MAX_PATH ? n : 0);
-}
+using sptest::FileExists;
+using sptest::SystemDirectory;
+using sptest::SystemDirFile;
 
 std::string BuiltFile(const char* name) { return sptest::ExeDirectory() + "\\" + name; }
-
-bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-// One name in the system directory, owned by a test: whatever was there is set aside on creation
-// and put back on destruction; what the test put there is removed.
-class SystemDirFile {
- public:
-  explicit SystemDirFile(const std::string& name)
-      : path_(SystemDirectory() + "\\" + name), saved_(path_ + ".sysbind-test-saved") {
-    // A run that was killed left the original aside and its own file in place: undo that first.
-    if (FileExists(saved_)) {
-      DeleteFileA(path_.c_str());
-      MoveFileA(saved_.c_str(), path_.c_str());
-    }
-    hadOriginal_ = FileExists(path_) && MoveFileExA(path_.c_str(), saved_.c_str(), MOVEFILE_REPLACE_EXISTING);
-  }
-  ~SystemDirFile() {
-    DeleteFileA(path_.c_str());
-    if (hadOriginal_) MoveFileA(saved_.c_str(), path_.c_str());
-  }
-  SystemDirFile(const SystemDirFile&) = delete;
-  SystemDirFile& operator=(const SystemDirFile&) = delete;
-
-  bool CopyFrom(const std::string& source) const { return CopyFileA(source.c_str(), path_.c_str(), FALSE) != 0; }
-  bool Write(const std::string& bytes) const {
-    const HANDLE file = CreateFileA(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-    return ok && written == bytes.size();
-  }
-  bool Remove() const { return DeleteFileA(path_.c_str()) != 0 || !FileExists(path_); }
-
- private:
-  std::string path_;
-  std::string saved_;
-  bool hadOriginal_ = false;
-};
 
 // Tests that load libraries: the library is released before the files go, and the process-wide
 // state is back to "nothing loaded" after every test.
@@ -85,7 +45,7 @@ class SysEnvLibraryTest : public testing::Test {
     for (auto& f : files_) {
       if (f.first == name) return *f.second;
     }
-    files_.emplace_back(name, std::make_unique<SystemDirFile>(name));
+    files_.emplace_back(name, std::make_unique<SystemDirFile>(name, "sysbind"));
     return *files_.back().second;
   }
 
