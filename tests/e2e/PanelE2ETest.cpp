@@ -7,246 +7,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
+#include "PanelDriver.h"
 #include "res/resource.h"
 #include "tests/support/SystemFiles.h"
-#include "tests/support/TestSupport.h"
 
 namespace {
 
+using namespace e2e;
 using sptest::FileExists;
-using sptest::SystemDirectory;
 using sptest::SystemDirFile;
-using sptest::WriteFileBytes;
-
-// Generous: every process start runs through an emulator here.
-constexpr DWORD kStartTimeout = 60000;
-constexpr DWORD kWaitTimeout = 20000;
-
-std::string BuiltFile(const char* name) { return sptest::ExeDirectory() + "\\" + name; }
-
-std::string ReadFileBytes(const std::string& path) {
-  const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::string();
-  std::string bytes;
-  char chunk[4096];
-  DWORD got = 0;
-  while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
-  CloseHandle(file);
-  return bytes;
-}
-
-// A station folder in the temporary directory: Config with calib.ini, Device with the simulated
-// device library (unless left out), its settings and its journal. Removed on destruction.
-class StationFolder {
- public:
-  explicit StationFolder(bool withDeviceLibrary, const std::string& simulatorSettings = std::string()) {
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    std::string base = temp;
-    if (!base.empty() && base.back() == '\\') base.pop_back();
-    char name[64];
-    std::snprintf(name, sizeof name, "\\sp_e2e_%lu_%lu", GetCurrentProcessId(), GetTickCount());
-    root_ = base + name;
-    CreateDirectoryA(root_.c_str(), nullptr);
-    CreateDirectoryA(Config().c_str(), nullptr);
-    CreateDirectoryA(Device().c_str(), nullptr);
-    // ASCII names keep the expected texts independent of the code page.
-    ok_ = WriteFileBytes(Config() + "\\calib.ini",
-                         "[Desk]\r\n"
-                         "DevName=Desk\r\n"
-                         "AllTD_Dout=Lift\r\n"
-                         "Lift=4\r\n"
-                         "Lift[About]=LiftMotor (24V)\r\n"
-                         "AllTD_Din=Door\r\n"
-                         "Door=2\r\n"
-                         "Door[About]=DoorSwitch(closed)\r\n"
-                         "AllTD_A=Weight\r\n"
-                         "Weight=1\r\n"
-                         "Weight[About]=LeftWeight 0-10V\r\n") &&
-          WriteFileBytes(Device() + "\\HardwareSim.ini", "[Journal]\r\nFile=journal.txt\r\n" + simulatorSettings) &&
-          CopyFileA(BuiltFile("StationProbe.exe").c_str(), Exe().c_str(), FALSE) != 0;
-    if (withDeviceLibrary) ok_ = ok_ && CopyFileA(BuiltFile("Hardware.dll").c_str(), (Device() + "\\Hardware.dll").c_str(), FALSE);
-  }
-  ~StationFolder() {
-    for (const char* file : {"\\Config\\calib.ini", "\\Device\\HardwareSim.ini", "\\Device\\Hardware.dll",
-                             "\\Device\\journal.txt", "\\StationProbe.exe"}) {
-      DeleteFileA((root_ + file).c_str());
-    }
-    RemoveDirectoryA(Config().c_str());
-    RemoveDirectoryA(Device().c_str());
-    RemoveDirectoryA(root_.c_str());
-  }
-  StationFolder(const StationFolder&) = delete;
-  StationFolder& operator=(const StationFolder&) = delete;
-
-  bool ok() const { return ok_; }
-  const std::string& Root() const { return root_; }
-  std::string Config() const { return root_ + "\\Config"; }
-  std::string Device() const { return root_ + "\\Device"; }
-  std::string Exe() const { return root_ + "\\StationProbe.exe"; }
-
-  // The journal's lines so far (the simulator writes each call through at once).
-  std::vector<std::string> Journal() const {
-    const std::string bytes = ReadFileBytes(Device() + "\\journal.txt");
-    std::vector<std::string> lines;
-    std::size_t pos = 0;
-    while (pos < bytes.size()) {
-      std::size_t end = bytes.find("\r\n", pos);
-      if (end == std::string::npos) break;  // a line still being written
-      lines.push_back(bytes.substr(pos, end - pos));
-      pos = end + 2;
-    }
-    return lines;
-  }
-
- private:
-  std::string root_;
-  bool ok_ = false;
-};
-
-struct WindowSearch {
-  DWORD pid;
-  HWND found;
-};
-
-BOOL CALLBACK FindPanelWindow(HWND hwnd, LPARAM lParam) {
-  auto* search = reinterpret_cast<WindowSearch*>(lParam);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  char cls[32] = {};
-  GetClassNameA(hwnd, cls, sizeof cls);
-  // The panel is the dialog holding the output buttons (not a message box).
-  if (pid == search->pid && IsWindowVisible(hwnd) && std::string(cls) == "#32770" &&
-      GetDlgItem(hwnd, IDC_ALL_OUTPUTS_LOW) != nullptr) {
-    search->found = hwnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-// A running StationProbe.exe; terminated on destruction if it is still running.
-class Panel {
- public:
-  Panel(const StationFolder& station, const std::string& argument) {
-    std::string command = "\"" + station.Exe() + "\"";
-    if (!argument.empty()) command += " " + argument;
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    started_ = CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, station.Root().c_str(), &si,
-                              &pi_) != 0;
-  }
-  ~Panel() {
-    if (!started_) return;
-    if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) {
-      TerminateProcess(pi_.hProcess, 99);
-      WaitForSingleObject(pi_.hProcess, 5000);
-    }
-    CloseHandle(pi_.hThread);
-    CloseHandle(pi_.hProcess);
-  }
-  Panel(const Panel&) = delete;
-  Panel& operator=(const Panel&) = delete;
-
-  bool started() const { return started_; }
-  DWORD pid() const { return pi_.dwProcessId; }
-
-  // The panel's dialog once it is visible, or null when it does not come up (or the process ends).
-  HWND WaitForWindow(DWORD timeout = kStartTimeout) {
-    WindowSearch search{pi_.dwProcessId, nullptr};
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < timeout) {
-      EnumWindows(FindPanelWindow, reinterpret_cast<LPARAM>(&search));
-      if (search.found != nullptr) break;
-      if (WaitForSingleObject(pi_.hProcess, 100) == WAIT_OBJECT_0) break;
-    }
-    dialog_ = search.found;
-    return dialog_;
-  }
-
-  // Waits for the process to end; its exit code, or -1 when it is still running.
-  long WaitForExit(DWORD timeout = kWaitTimeout) const {
-    if (WaitForSingleObject(pi_.hProcess, timeout) != WAIT_OBJECT_0) return -1;
-    DWORD code = 0;
-    GetExitCodeProcess(pi_.hProcess, &code);
-    return static_cast<long>(code);
-  }
-
-  HWND Item(int id) const { return GetDlgItem(dialog_, id); }
-
-  std::string Text(int id) const {
-    char text[256] = {};
-    DWORD_PTR result = 0;
-    SendMessageTimeoutA(Item(id), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
-                        &result);
-    text[sizeof text - 1] = '\0';
-    return text;
-  }
-
-  LRESULT Send(int id, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const {
-    DWORD_PTR result = 0;
-    SendMessageTimeoutW(Item(id), msg, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result);
-    return static_cast<LRESULT>(result);
-  }
-
-  void Click(int id) const { Send(id, BM_CLICK); }
-
-  LRESULT ToDialog(UINT msg, WPARAM wParam, LPARAM lParam) const {
-    DWORD_PTR result = 0;
-    SendMessageTimeoutW(dialog_, msg, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result);
-    return static_cast<LRESULT>(result);
-  }
-
-  HWND dialog() const { return dialog_; }
-
- private:
-  PROCESS_INFORMATION pi_{};
-  bool started_ = false;
-  HWND dialog_ = nullptr;
-};
-
-template <typename F>
-bool WaitUntil(F done, DWORD milliseconds = kWaitTimeout) {
-  const DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start > milliseconds) return done();
-    Sleep(50);
-  }
-  return true;
-}
-
-bool StartsWith(const std::string& line, const std::string& prefix) { return line.compare(0, prefix.size(), prefix) == 0; }
-
-bool Contains(const std::vector<std::string>& lines, const std::string& line, std::size_t from = 0) {
-  return std::find(lines.begin() + static_cast<std::ptrdiff_t>(std::min(from, lines.size())), lines.end(), line) !=
-         lines.end();
-}
-
-// The journal lines from `from` on that begin with one of the prefixes.
-std::vector<std::string> Only(const std::vector<std::string>& lines, std::size_t from,
-                              std::initializer_list<const char*> prefixes) {
-  std::vector<std::string> picked;
-  for (std::size_t i = from; i < lines.size(); ++i) {
-    for (const char* prefix : prefixes) {
-      if (StartsWith(lines[i], prefix)) {
-        picked.push_back(lines[i]);
-        break;
-      }
-    }
-  }
-  return picked;
-}
-
-std::string Joined(const std::vector<std::string>& lines) {
-  std::string all;
-  for (const auto& line : lines) all += line + "\n";
-  return all;
-}
 
 // The simulated system library and its settings in the system directory, pointing at the station.
 class PanelE2ETest : public testing::Test {
@@ -262,52 +34,6 @@ class PanelE2ETest : public testing::Test {
   SystemDirFile settings_{"SysENV.ini", "e2e"};
 };
 
-// The colour on screen just inside the top-left corner of `control` (the panel's windows are
-// not covered: there is no window manager and nothing else is on this display's top).
-COLORREF LabelCornerColour(HWND control) {
-  RECT rc{};
-  if (!GetWindowRect(control, &rc)) return CLR_INVALID;
-  const HDC screen = GetDC(nullptr);
-  const COLORREF colour = GetPixel(screen, rc.left + 3, rc.top + 3);
-  ReleaseDC(nullptr, screen);
-  return colour;
-}
-
-struct DialogSearch {
-  DWORD pid;
-  HWND except;
-  int item;
-  const char* cls;
-  HWND found;
-};
-
-BOOL CALLBACK FindDialog(HWND hwnd, LPARAM lParam) {
-  auto* s = reinterpret_cast<DialogSearch*>(lParam);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(hwnd, &owner);
-  char name[32] = {};
-  GetClassNameA(hwnd, name, sizeof name);
-  if (owner != s->pid || hwnd == s->except || !IsWindowVisible(hwnd) || std::string(name) != "#32770") return TRUE;
-  const HWND child = GetDlgItem(hwnd, s->item);
-  char childClass[32] = {};
-  if (child != nullptr) GetClassNameA(child, childClass, sizeof childClass);
-  // Message boxes keep the buttons they do not use, hidden.
-  if (child != nullptr && IsWindowVisible(child) && lstrcmpiA(childClass, s->cls) == 0) {
-    s->found = hwnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-// A visible dialog of process `pid`, other than `except`, holding a child `item` of class `cls`.
-HWND WaitForDialogOf(DWORD pid, HWND except, int item, const char* cls, DWORD timeout = kWaitTimeout) {
-  DialogSearch search{pid, except, item, cls, nullptr};
-  WaitUntil([&] {
-    EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
-    return search.found != nullptr;
-  }, timeout);
-  return search.found;
-}
 
 constexpr int kDistanceValues[4] = {IDC_DISTANCE_VALUE_0, IDC_DISTANCE_VALUE_0 + 1, IDC_DISTANCE_VALUE_0 + 2,
                                     IDC_DISTANCE_VALUE_0 + 3};
@@ -413,8 +139,8 @@ TEST_F(PanelE2ETest, OperatorCommandsReachTheDevice) {
     // the display settle, so a label that kept its old colour is caught.
     RedrawWindow(label, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     Sleep(300);
-    EXPECT_TRUE(WaitUntil([&] { return LabelCornerColour(label) == colours[i]; }, 5000))
-        << "click " << i + 1 << ": 0x" << std::hex << LabelCornerColour(label);
+    EXPECT_TRUE(WaitUntil([&] { return ScreenColour(label) == colours[i]; }, 5000))
+        << "click " << i + 1 << ": 0x" << std::hex << ScreenColour(label);
   }
   journal = station.Journal();
   EXPECT_EQ(Only(journal, mark, {"ExtResetDis", "ExtSetDis"}),
@@ -580,11 +306,11 @@ TEST_F(PanelE2ETest, DeletingASectionInTheConfigurationManagerRestoresTheNumbers
   // The question (Yes), then the outcome (OK).
   const HWND question = WaitForDialogOf(panel.pid(), manager, IDYES, "Button");
   ASSERT_NE(question, nullptr) << "no question before deleting";
-  PostMessageW(question, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(question, IDYES)));
+  Answer(question, IDYES);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(question); })) << "the question stayed";
   const HWND outcome = WaitForDialogOf(panel.pid(), manager, IDOK, "Button");
   ASSERT_NE(outcome, nullptr) << "no outcome message";
-  PostMessageW(outcome, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(outcome, IDOK)));
+  Answer(outcome, IDOK);
   EXPECT_TRUE(WaitUntil([&] { return !IsWindow(outcome); }));
   PostMessageW(manager, WM_CLOSE, 0, 0);
   EXPECT_TRUE(WaitUntil([&] { return !IsWindow(manager); })) << "the manager did not close";
