@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "res/resource.h"
+#include "widgets/Digistring.h"
 #include "tests/support/SystemFiles.h"
 #include "tests/support/TestSupport.h"
 
@@ -245,6 +246,83 @@ HWND WaitForDialogOf(DWORD pid, HWND except, int item, const char* cls, DWORD ti
 
 void Answer(HWND dialog, int button) {
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+}
+
+std::wstring MessageText(HWND box) {
+  wchar_t text[512] = {};
+  GetDlgItemTextW(box, 0xFFFF, text, 512);
+  return text;
+}
+
+dstest::Pixels CaptureScreen(HWND hwnd) {
+  RECT client{};
+  GetClientRect(hwnd, &client);
+  POINT origin{0, 0};
+  ClientToScreen(hwnd, &origin);
+  dstest::DibCanvas canvas(client.right, client.bottom, RGB(255, 255, 255));
+  // The screen, not the window's own context: the window belongs to another process.
+  const HDC screen = GetDC(nullptr);
+  BitBlt(canvas.Dc(), 0, 0, client.right, client.bottom, screen, origin.x, origin.y, SRCCOPY);
+  ReleaseDC(nullptr, screen);
+  return canvas.Read();
+}
+
+dstest::Pixels RenderReadout(int width, int height, const char* text) {
+  CDigistring readout;
+  const HWND hwnd = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, width, height, nullptr, nullptr,
+                                    GetModuleHandleW(nullptr), nullptr);
+  dstest::Pixels pixels;
+  if (hwnd == nullptr) return pixels;
+  if (readout.Subclass(hwnd)) {
+    readout.SetText(text);
+    pixels = dstest::RenderClient(hwnd);
+    readout.Unsubclass();
+  }
+  DestroyWindow(hwnd);
+  return pixels;
+}
+
+bool SamePixels(const dstest::Pixels& a, const dstest::Pixels& b) {
+  return a.width == b.width && a.height == b.height && a.data == b.data;
+}
+
+bool MouseDrag(POINT from, POINT to) {
+  // A Linux program started from here runs natively beside Wine; its handle cannot be waited on,
+  // so arrival is seen from the pointer and the button state.
+  char command[256];
+  std::snprintf(command, sizeof command,
+                "Z:\\usr\\bin\\xdotool mousemove %ld %ld sleep 0.3 mousedown 1 sleep 0.3 mousemove %ld %ld "
+                "sleep 0.3 mousemove %ld %ld sleep 0.5 mouseup 1",
+                from.x, from.y, (from.x + to.x) / 2, (from.y + to.y) / 2, to.x, to.y);
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  Sleep(500);
+  const bool arrived = WaitUntil([&] {
+    POINT now{};
+    return GetCursorPos(&now) && now.x == to.x && now.y == to.y && (GetAsyncKeyState(VK_LBUTTON) & 0x8000) == 0;
+  }, 10000);
+  Sleep(500);  // the panel handles the release and the last move
+  return arrived;
+}
+
+bool EmptyDialogPoint(HWND dialog, POINT& point) {
+  RECT client{};
+  GetClientRect(dialog, &client);
+  for (int y = client.bottom - 6; y > 5; y -= 7) {
+    for (int x = client.right / 2; x > 5; x -= 7) {
+      POINT p{x, y};
+      if (ChildWindowFromPointEx(dialog, p, CWP_SKIPINVISIBLE) == dialog) {
+        ClientToScreen(dialog, &p);
+        point = p;
+        return true;
+      }
+    }
+  }
+  return false;
 }
 
 }  // namespace e2e

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "PixelCapture.h"
+
 namespace e2e {
 
 // Generous: every process start runs through an emulator here.
@@ -108,5 +110,21 @@ COLORREF ScreenColour(HWND control, int dx = 3, int dy = 3);
 HWND WaitForDialogOf(DWORD pid, HWND except, int item, const char* cls, DWORD timeout = kWaitTimeout);
 // Presses `button` of a dialog of another thread (posted: the dialog may be modal).
 void Answer(HWND dialog, int button);
+// The text of a message box's message (its static item), wide.
+std::wstring MessageText(HWND box);
+
+// The client area of a window of any process, read back from the screen.
+dstest::Pixels CaptureScreen(HWND hwnd);
+// What a segment read-out of this size shows for `text`, drawn by our own display in this
+// process (the panel's read-outs carry no window text: they are compared by their pixels).
+dstest::Pixels RenderReadout(int width, int height, const char* text);
+bool SamePixels(const dstest::Pixels& a, const dstest::Pixels& b);
+
+// A real mouse drag with the left button through the X server (xdotool), screen coordinates.
+// Returns once the pointer has arrived at `to` and the button is up again.
+bool MouseDrag(POINT from, POINT to);
+// A point of `dialog`'s client area, in screen coordinates, with no visible child control under
+// it (a press there reaches the dialog itself); false when there is none.
+bool EmptyDialogPoint(HWND dialog, POINT& point);
 
 }  // namespace e2e

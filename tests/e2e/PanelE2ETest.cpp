@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -23,9 +25,9 @@ using sptest::SystemDirFile;
 // The simulated system library and its settings in the system directory, pointing at the station.
 class PanelE2ETest : public testing::Test {
  protected:
-  void Install(const StationFolder& station) {
+  void Install(const StationFolder& station, const char* library = "SysENV.dll") {
     ASSERT_TRUE(station.ok()) << "station folder " << station.Root();
-    ASSERT_TRUE(library_.CopyFrom(BuiltFile("SysENV.dll")));
+    ASSERT_TRUE(library_.CopyFrom(BuiltFile(library)));
     ASSERT_TRUE(settings_.Write("[Directories]\r\nConfig=" + station.Config() + "\r\nDeviceLibrary=" + station.Device() +
                                 "\r\n"));
   }
@@ -37,6 +39,26 @@ class PanelE2ETest : public testing::Test {
 
 constexpr int kDistanceValues[4] = {IDC_DISTANCE_VALUE_0, IDC_DISTANCE_VALUE_0 + 1, IDC_DISTANCE_VALUE_0 + 2,
                                     IDC_DISTANCE_VALUE_0 + 3};
+
+// Selects the combo item showing `text` (whatever order the list keeps), then tells the panel.
+void ChooseAnalogCount(const Panel& panel, const char* text) {
+  const LRESULT count = panel.Send(IDC_ANALOG_COUNT, CB_GETCOUNT);
+  for (LRESULT i = 0; i < count; ++i) {
+    panel.Send(IDC_ANALOG_COUNT, CB_SETCURSEL, static_cast<WPARAM>(i));
+    if (panel.Text(IDC_ANALOG_COUNT) == text) break;
+  }
+  EXPECT_EQ(panel.Text(IDC_ANALOG_COUNT), text);
+  panel.ToDialog(WM_COMMAND, MAKEWPARAM(IDC_ANALOG_COUNT, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(panel.Item(IDC_ANALOG_COUNT)));
+}
+
+dstest::Pixels ReadoutOnScreen(const Panel& panel, int k) { return CaptureScreen(panel.Item(IDC_ANALOG_READOUT_0 + 2 * k)); }
+
+dstest::Pixels ReadoutShowing(const Panel& panel, int k, const char* text) {
+  RECT rc{};
+  GetClientRect(panel.Item(IDC_ANALOG_READOUT_0 + 2 * k), &rc);
+  return RenderReadout(rc.right, rc.bottom, text);
+}
 
 TEST_F(PanelE2ETest, StartsPollsAndClosesOnWmClose) {
   StationFolder station(true);
@@ -219,22 +241,9 @@ TEST_F(PanelE2ETest, AnalogCountFollowsTheCombo) {
   Panel panel(station, "");
   ASSERT_TRUE(panel.started());
   ASSERT_NE(panel.WaitForWindow(), nullptr) << "the panel did not come up";
-  const HWND combo = panel.Item(IDC_ANALOG_COUNT);
-  ASSERT_NE(combo, nullptr);
-  // Selects the item showing `text` (whatever order the list keeps), then tells the panel.
-  const auto choose = [&](const char* text) {
-    const LRESULT count = panel.Send(IDC_ANALOG_COUNT, CB_GETCOUNT);
-    for (LRESULT i = 0; i < count; ++i) {
-      panel.Send(IDC_ANALOG_COUNT, CB_SETCURSEL, static_cast<WPARAM>(i));
-      if (panel.Text(IDC_ANALOG_COUNT) == text) break;
-    }
-    EXPECT_EQ(panel.Text(IDC_ANALOG_COUNT), text);
-    panel.ToDialog(WM_COMMAND, MAKEWPARAM(IDC_ANALOG_COUNT, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
-  };
-
   // "16": the next analog tick reads all sixteen channels.
   std::size_t mark = station.Journal().size();
-  choose("16");
+  ChooseAnalogCount(panel, "16");
   std::vector<std::string> journal;
   EXPECT_TRUE(WaitUntil([&] {
     journal = station.Journal();
@@ -243,7 +252,7 @@ TEST_F(PanelE2ETest, AnalogCountFollowsTheCombo) {
 
   // "1": only channel 0 from then on, over several ticks.
   mark = station.Journal().size();
-  choose("1");
+  ChooseAnalogCount(panel, "1");
   EXPECT_TRUE(WaitUntil([&] {
     journal = station.Journal();
     return Only(journal, mark, {"ExtGetAnalog"}).size() >= 3;
@@ -357,5 +366,128 @@ class FaultingDeviceTest : public PanelE2ETest {
 
 TEST_F(FaultingDeviceTest, AccessViolations) { Run("access"); }
 TEST_F(FaultingDeviceTest, CppExceptionsOfTheLibrary) { Run("throw"); }
+
+// Inputs off and every channel at zero: the start state stays on screen and is read back there.
+TEST_F(PanelE2ETest, ShowsItsStartStateOnScreen) {
+  std::string settings = "[Inputs]\r\n";
+  for (int k = 0; k < 16; ++k) settings += "In" + std::to_string(k) + " = fixed 0\r\n";
+  settings += "[Analog]\r\n";
+  for (int k = 0; k < 16; ++k) settings += "Ch" + std::to_string(k) + " = constant offset=0\r\n";
+  StationFolder station(true, settings);
+  ASSERT_NO_FATAL_FAILURE(Install(station));
+  Panel panel(station, "");
+  ASSERT_TRUE(panel.started());
+  ASSERT_NE(panel.WaitForWindow(), nullptr) << "the panel did not come up";
+
+  // Read-outs 8-15 are never polled at the start count, so they show what initialisation wrote.
+  const dstest::Pixels zero = ReadoutShowing(panel, 0, "0.000");
+  ASSERT_FALSE(zero.data.empty());
+  ASSERT_FALSE(SamePixels(zero, ReadoutShowing(panel, 0, "0.001"))) << "the reference cannot tell texts apart";
+  for (int k = 0; k < 16; ++k) {
+    const dstest::Pixels expected = ReadoutShowing(panel, k, "0.000");
+    EXPECT_TRUE(WaitUntil([&] { return SamePixels(ReadoutOnScreen(panel, k), expected); }, 5000)) << "read-out " << k;
+  }
+  for (int k = 0; k < 16; ++k) {
+    EXPECT_EQ(ScreenColour(panel.Item(IDC_INPUT_LAMP_0 + k), 5, 5), RGB(0, 128, 0)) << "lamp " << k;
+  }
+  for (int d = 0; d < 4; ++d) {
+    const HWND label = panel.Item(IDC_DISTANCE_LABEL_0 + d);
+    EXPECT_EQ(ScreenColour(label, 1, 1), RGB(255, 0, 0)) << "distance label " << d;
+    // Centred: the text's ink has as much red to its left as to its right.
+    const dstest::Pixels pixels = CaptureScreen(label);
+    RECT ink{};
+    ASSERT_TRUE(pixels.Extent(RGB(255, 0, 0), ink)) << "distance label " << d << " shows no text";
+    EXPECT_NEAR(ink.left, pixels.width - ink.right, 3) << "distance label " << d;
+    EXPECT_EQ(panel.Text(kDistanceValues[d]), "0");
+  }
+  EXPECT_EQ(panel.Text(IDC_ANALOG_COUNT), "8");
+  PostMessageW(panel.dialog(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(panel.WaitForExit(), 0);
+}
+
+// The simulator's channels all move (a slow sine each): lowering the count freezes the read-outs
+// above it with their last values, while those below keep following.
+TEST_F(PanelE2ETest, ReadoutsAboveTheCountKeepTheirValues) {
+  StationFolder station(true);
+  ASSERT_NO_FATAL_FAILURE(Install(station));
+  Panel panel(station, "");
+  ASSERT_TRUE(panel.started());
+  ASSERT_NE(panel.WaitForWindow(), nullptr) << "the panel did not come up";
+  ChooseAnalogCount(panel, "16");
+  std::size_t mark = station.Journal().size();
+  ASSERT_TRUE(WaitUntil([&] { return Contains(station.Journal(), "ExtGetAnalog 15 ptr 50", mark); }));
+
+  ChooseAnalogCount(panel, "4");
+  mark = station.Journal().size();  // the selection was handled: only channels 0-3 from here on
+  const auto analogReads = [&] { return Only(station.Journal(), mark, {"ExtGetAnalog"}); };
+  ASSERT_TRUE(WaitUntil([&] { return analogReads().size() >= 4; }));
+  Sleep(300);
+  std::vector<dstest::Pixels> before;
+  for (int k = 0; k < 16; ++k) before.push_back(ReadoutOnScreen(panel, k));
+  ASSERT_TRUE(WaitUntil([&] { return analogReads().size() >= 16; }));
+  Sleep(300);
+  bool lowerMoved = false;
+  for (int k = 0; k < 4; ++k) lowerMoved = lowerMoved || !SamePixels(before[k], ReadoutOnScreen(panel, k));
+  EXPECT_TRUE(lowerMoved) << "read-outs 0-3 stopped following";
+  for (int k = 4; k < 16; ++k) {
+    EXPECT_TRUE(SamePixels(before[k], ReadoutOnScreen(panel, k))) << "read-out " << k << " changed";
+    EXPECT_FALSE(SamePixels(before[k], ReadoutShowing(panel, k, "0.000"))) << "read-out " << k << " was cleared";
+  }
+  for (const std::string& line : analogReads()) {
+    EXPECT_LT(std::atoi(line.c_str() + std::strlen("ExtGetAnalog ")), 4) << line;
+  }
+  PostMessageW(panel.dialog(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(panel.WaitForExit(), 0);
+}
+
+// A system library lacking one entry: the panel says so once and comes up without the station's
+// directories (so without its device library).
+TEST_F(PanelE2ETest, ASystemLibraryLackingAnEntryIsReportedOnce) {
+  StationFolder station(true);
+  ASSERT_NO_FATAL_FAILURE(Install(station, "SysENV_without_GetRand.dll"));
+  Panel panel(station, "");
+  ASSERT_TRUE(panel.started());
+  const HWND box = WaitForDialogOf(panel.pid(), nullptr, IDOK, "Button", kStartTimeout);
+  ASSERT_NE(box, nullptr) << "no message";
+  EXPECT_EQ(MessageText(box), L"Sysenv.dll 加载错误或者没有该文件！");
+  Answer(box, IDOK);
+  ASSERT_NE(panel.WaitForWindow(), nullptr) << "the panel did not come up";
+  EXPECT_EQ(WaitForDialogOf(panel.pid(), panel.dialog(), IDOK, "Button", 2000), nullptr) << "a second message";
+  EXPECT_TRUE(WaitUntil([&] { return panel.Text(IDC_COUNTER_200) == "0xffffd8f0"; })) << panel.Text(IDC_COUNTER_200);
+  PostMessageW(panel.dialog(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(panel.WaitForExit(), 0);
+}
+
+// The same real mouse drag on the panel's background moves the window only while "Drag" is ticked.
+TEST_F(PanelE2ETest, AMouseDragMovesTheWindowOnlyWithDragTicked) {
+  StationFolder station(true);
+  ASSERT_NO_FATAL_FAILURE(Install(station));
+  Panel panel(station, "");
+  ASSERT_TRUE(panel.started());
+  ASSERT_NE(panel.WaitForWindow(), nullptr) << "the panel did not come up";
+  const auto windowRect = [&] {
+    RECT rc{};
+    GetWindowRect(panel.dialog(), &rc);
+    return rc;
+  };
+  POINT from{};
+  ASSERT_TRUE(EmptyDialogPoint(panel.dialog(), from));
+  const RECT start = windowRect();
+  ASSERT_EQ(panel.Send(IDC_DRAG, BM_GETCHECK), BST_UNCHECKED);
+  ASSERT_TRUE(MouseDrag(from, POINT{from.x + 80, from.y + 50})) << "xdotool did not drag";
+  RECT now = windowRect();
+  EXPECT_EQ(now.left, start.left);
+  EXPECT_EQ(now.top, start.top);
+
+  panel.Click(IDC_DRAG);
+  ASSERT_EQ(panel.Send(IDC_DRAG, BM_GETCHECK), BST_CHECKED);
+  ASSERT_TRUE(MouseDrag(from, POINT{from.x + 80, from.y + 50})) << "xdotool did not drag";
+  now = windowRect();
+  EXPECT_NEAR(now.left, start.left + 80, 2);
+  EXPECT_NEAR(now.top, start.top + 50, 2);
+  EXPECT_EQ(now.right - now.left, start.right - start.left) << "the drag resized the window";
+  PostMessageW(panel.dialog(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(panel.WaitForExit(), 0);
+}
 
 }  // namespace
