@@ -28,14 +28,6 @@ constexpr COLORREF kSilver = RGB(192, 192, 192);
 
 std::string Demo(const char* name) { return ReadFileBytes(BuiltFile("demo") + "\\" + name); }
 
-std::wstring WideText(const Panel& panel, int id) {
-  wchar_t text[256] = {};
-  DWORD_PTR result = 0;
-  SendMessageTimeoutW(panel.Item(id), WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &result);
-  text[255] = L'\0';
-  return text;
-}
-
 unsigned long Counter(const Panel& panel, int id) { return std::strtoul(panel.Text(id).c_str(), nullptr, 16); }
 
 // The demo station laid out as at a station: configuration, simulated card, the panel's font file
@@ -129,11 +121,11 @@ TEST_F(AcceptanceTest, AWholeSessionOnTheDemoStation) {
   std::vector<std::string> journal = station->Journal();
   ASSERT_GE(journal.size(), 2u);
   EXPECT_EQ(journal[1], "ExtOpen \"ProbeDesk\"");
-  EXPECT_EQ(WideText(panel, IDC_OUTPUT_0), L"前举升上升");
-  EXPECT_EQ(WideText(panel, 1059), L"轴重台电机");
-  EXPECT_EQ(WideText(panel, IDC_INPUT_CAPTION_0), L"前举升到位开关/举升到位");
-  EXPECT_EQ(WideText(panel, IDC_ANALOG_CAPTION_0), L"左轮重");
-  EXPECT_EQ(WideText(panel, IDC_ANALOG_COUNT), L"8");
+  EXPECT_EQ(panel.WideText(IDC_OUTPUT_0), L"前举升上升");
+  EXPECT_EQ(panel.WideText(1059), L"轴重台电机");
+  EXPECT_EQ(panel.WideText(IDC_INPUT_CAPTION_0), L"前举升到位开关/举升到位");
+  EXPECT_EQ(panel.WideText(IDC_ANALOG_CAPTION_0), L"左轮重");
+  EXPECT_EQ(panel.WideText(IDC_ANALOG_COUNT), L"8");
 
   {
     SCOPED_TRACE("input 0 is wired to output 0: its lamp follows the output button");
@@ -217,9 +209,9 @@ TEST_F(AcceptanceTest, AWholeSessionOnTheDemoStation) {
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(outcome); }));
     PostMessageW(manager, WM_CLOSE, 0, 0);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(manager); }));
-    EXPECT_TRUE(WaitUntil([&] { return WideText(panel, 1059) == L"4"; }));
-    EXPECT_EQ(WideText(panel, IDC_ANALOG_CAPTION_0), L"0");
-    EXPECT_EQ(WideText(panel, IDC_OUTPUT_0), L"前举升上升") << "other devices keep their captions";
+    EXPECT_TRUE(WaitUntil([&] { return panel.WideText(1059) == L"4"; }));
+    EXPECT_EQ(panel.WideText(IDC_ANALOG_CAPTION_0), L"0");
+    EXPECT_EQ(panel.WideText(IDC_OUTPUT_0), L"前举升上升") << "other devices keep their captions";
     const std::string devOz = ReadFileBytes(station->Config() + "\\DevOz.ini");
     EXPECT_EQ(devOz.find("Range=10000"), std::string::npos) << "the scale's parameters stayed";
     EXPECT_NE(devOz.find("RollerSpeed"), std::string::npos) << "another device's parameters went";
@@ -233,7 +225,10 @@ TEST_F(AcceptanceTest, AWholeSessionOnTheDemoStation) {
     ASSERT_TRUE(EmptyDialogPoint(panel.dialog(), from));
     ASSERT_TRUE(MouseDrag(from, POINT{from.x - 40, from.y + 30}));
     RECT after{};
-    GetWindowRect(panel.dialog(), &after);
+    WaitUntil([&] {
+      GetWindowRect(panel.dialog(), &after);
+      return after.left == before.left - 40 && after.top == before.top + 30;
+    });
     EXPECT_NEAR(after.left, before.left - 40, 2);
     EXPECT_NEAR(after.top, before.top + 30, 2);
   }

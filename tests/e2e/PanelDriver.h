@@ -73,7 +73,8 @@ class Panel {
 
   HWND dialog() const { return dialog_; }
   HWND Item(int id) const { return GetDlgItem(dialog_, id); }
-  std::string Text(int id) const;
+  std::string Text(int id) const;  // in the test's code page
+  std::wstring WideText(int id) const;
   LRESULT Send(int id, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const;
   void Click(int id) const { Send(id, BM_CLICK); }
   LRESULT ToDialog(UINT msg, WPARAM wParam, LPARAM lParam) const;
