@@ -6,6 +6,7 @@
 
 #include "app/CaptionsWin32.h"
 #include "app/PanelGlobals.h"
+#include "cfgmgr/SectionList.h"
 #include "framework/Application.h"
 #include "framework/GbkText.h"
 #include "framework/Messages.h"
@@ -64,28 +65,9 @@ void CCfgDlg::LoadSections() {
   SendMessageW(m_listBox.GetHwnd(), LB_RESETCONTENT, 0, 0);
   m_list.DeleteAllItems(CReportCtrl::ItemAll);
 
-  char names[kMaxSections][kNameSize] = {};
-  char buffer[2000] = {};
+  cfg::SectionNameTable names;
   panel::Win32ProfileReader profile(g_strCalibIni.c_str());
-  const std::size_t got = profile.SectionNames(buffer, sizeof buffer);
-  buffer[sizeof buffer - 1] = '\0';
-  buffer[sizeof buffer - 2] = '\0';
-  // A list that did not fit ends in a cut name: that name would address another section.
-  const bool cut = got >= sizeof buffer - 2;
-
-  int count = 0;
-  for (const char* p = buffer; *p != '\0' && *p != ' ' && count < kMaxSections;) {
-    const std::size_t len = strnlen(p, static_cast<std::size_t>(buffer + sizeof buffer - p));
-    const char* next = p + len + 1;
-    const bool last = next >= buffer + sizeof buffer || *next == '\0';
-    // A name the slots cannot hold is left out rather than cut into the name of another section.
-    if (len < kNameSize && !(cut && last)) {
-      std::snprintf(names[count], kNameSize, "%s", p);
-      ++count;
-    }
-    if (next >= buffer + sizeof buffer) break;
-    p = next;
-  }
+  const int count = cfg::ReadSectionNames(profile, names);
 
   for (int j = 0; j < count; ++j) {
     SendMessageW(m_listBox.GetHwnd(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(fw::GbkToWide(names[j]).c_str()));

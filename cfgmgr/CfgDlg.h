@@ -13,9 +13,6 @@ class CCfgDlg : public fw::Dialog {
  public:
   explicit CCfgDlg(HWND parent);
 
-  static constexpr int kMaxSections = 100;
-  static constexpr int kNameSize = 100;  // 99 characters and the terminator
-
   bool PreTranslateMessage(MSG* msg) override;
 
   // Rebuilds both lists from calib.ini.

@@ -1,0 +1,33 @@
+#include "cfgmgr/SectionList.h"
+
+#include <cstring>
+
+namespace cfg {
+
+int ReadSectionNames(panel::ProfileReader& profile, SectionNameTable& names) {
+  std::memset(names, 0, sizeof names);
+  char buffer[kNameListSize] = {};
+  const std::size_t got = profile.SectionNames(buffer, sizeof buffer);
+  // Whatever the reader did, the walk below ends inside the buffer.
+  buffer[sizeof buffer - 1] = '\0';
+  buffer[sizeof buffer - 2] = '\0';
+  // A cut list comes back as size - 2; a list that just fits may too, and then its last name is
+  // dropped as well (it cannot be told from a cut one).
+  const bool cut = got == sizeof buffer - 2;
+
+  const char* const end = buffer + sizeof buffer;
+  int count = 0;
+  for (const char* p = buffer; p < end && *p != '\0' && *p != ' ' && count < kMaxSections;) {
+    const std::size_t len = strnlen(p, static_cast<std::size_t>(end - p));
+    const char* next = p + len + 1;
+    const bool last = next >= end || *next == '\0';
+    if (len < kNameSize && !(cut && last)) {
+      std::memcpy(names[count], p, len);
+      ++count;
+    }
+    p = next;
+  }
+  return count;
+}
+
+}  // namespace cfg
