@@ -43,6 +43,13 @@ void Declare(MemoryProfile& p, const std::string& section, const std::string& va
   p.Section(section).Set("AllTD_Din", "K").Set("K", value).Set("K[About]", about);
 }
 
+// The name of filler section s, 70 characters long.
+std::string Filler70(int s) {
+  std::string name = "S" + std::to_string(s);
+  name.resize(70, '-');
+  return name;
+}
+
 template <int N>
 void Read(MemoryProfile& p, ChannelCaptions<N>& table, const char* listKey = panel::kDinListKey) {
   SeparatorFields fields(',');
@@ -154,7 +161,7 @@ TEST(Captions, OutputsReachChannel23AndReadOnlyTheirOwnList) {
 TEST(Captions, DescriptionIsCutAtTheParenthesisThenTheBlankThenLosesItsKeywords) {
   MemoryProfile p;
   p.Section("Dev")
-      .Set("AllTD_A", "Paren,Blank,Words,Order,Lead,NoAbout,Later")
+      .Set("AllTD_A", "Paren,Blank,Words,Order,Lead,NoAbout,Later,Across")
       .Set("Paren", "0").Set("Paren[About]", "(NO) 24V")
       .Set("Blank", "1").Set("Blank[About]", std::string(kFront) + " " + kLiftUp)
       .Set("Words", "2").Set("Words[About]", std::string(kChannel) + kLight + kSignal + kSensor + kControl)
@@ -162,7 +169,9 @@ TEST(Captions, DescriptionIsCutAtTheParenthesisThenTheBlankThenLosesItsKeywords)
       .Set("Order", "3").Set("Order[About]", "\xCD\xA8\xB9\xE2\xB5\xE7\xB5\xC0-\xD0\xC5\xBF\xD8\xD6\xC6\xBA\xC5")
       .Set("Lead", "4").Set("Lead[About]", " Lead")
       .Set("NoAbout", "5")
-      .Set("Later", "0").Set("Later[About]", "Later");
+      .Set("Later", "0").Set("Later[About]", "Later")
+      // B0B9 E2B5 E7C1: the bytes of 光电 (B9E2 B5E7) straddle three characters and stay.
+      .Set("Across", "6").Set("Across[About]", std::string("\xB0\xB9\xE2\xB5\xE7\xC1") + kLight);
   ChannelCaptions<16> analog{};
   Read(p, analog, panel::kAnalogListKey);
   EXPECT_EQ(Shown(analog, 0), "Later");  // the "(" declaration gave nothing, the rest was still read
@@ -173,16 +182,7 @@ TEST(Captions, DescriptionIsCutAtTheParenthesisThenTheBlankThenLosesItsKeywords)
   EXPECT_EQ(analog.flags[4], 1);  // nothing before the first blank
   EXPECT_EQ(Shown(analog, 4), "");
   EXPECT_EQ(Shown(analog, 5), "5");
-}
-
-TEST(Captions, KeywordBytesAcrossACharacterBoundaryAreKept) {
-  // B0B9 E2B5 E7C1: the bytes of 光电 (B9E2 B5E7) straddle three characters.
-  const char across[] = "\xB0\xB9\xE2\xB5\xE7\xC1";
-  MemoryProfile p;
-  Declare(p, "Dev", "6", std::string(across) + kLight);
-  ChannelCaptions<16> din{};
-  Read(p, din);
-  EXPECT_EQ(Shown(din, 6), across);
+  EXPECT_EQ(Shown(analog, 6), "\xB0\xB9\xE2\xB5\xE7\xC1");
 }
 
 TEST(Captions, WithoutConfigurationOrFieldFunctionsEveryChannelShowsItsNumber) {
@@ -301,11 +301,7 @@ TEST(Captions, ANameCutByAFullSectionListIsNotRead) {
   // 27 names of 70 characters take 1917 bytes; the 28th cannot end before byte 1998 and is cut to
   // 81 characters, the name of another section that must not be read in its place.
   MemoryProfile p;
-  for (int s = 0; s < 27; ++s) {
-    std::string name = "S" + std::to_string(s);
-    name.resize(70, '-');
-    p.Section(name);
-  }
+  for (int s = 0; s < 27; ++s) p.Section(Filler70(s));
   p.Section(std::string(90, 'P')).Set("AllTD_Din", "K").Set("K", "4").Set("K[About]", "Cut");
   Declare(p, std::string(81, 'P'), "4", "Wrong");
   ChannelCaptions<16> din{};
@@ -316,11 +312,7 @@ TEST(Captions, ANameCutByAFullSectionListIsNotRead) {
   MemoryProfile g;
   std::string front40;
   for (int i = 0; i < 40; ++i) front40 += kFront;
-  for (int s = 0; s < 27; ++s) {
-    std::string name = "S" + std::to_string(s);
-    name.resize(70, '-');
-    g.Section(name);
-  }
+  for (int s = 0; s < 27; ++s) g.Section(Filler70(s));
   g.Section(front40 + kFront + kFront);
   Declare(g, front40, "4", "Wrong");
   Read(g, din);
@@ -328,11 +320,7 @@ TEST(Captions, ANameCutByAFullSectionListIsNotRead) {
 
   // The whole names before it are read.
   MemoryProfile q;
-  for (int s = 0; s < 27; ++s) {
-    std::string name = "S" + std::to_string(s);
-    name.resize(70, '-');
-    Declare(q, name, s == 26 ? "5" : "99", "Whole");
-  }
+  for (int s = 0; s < 27; ++s) Declare(q, Filler70(s), s == 26 ? "5" : "99", "Whole");
   q.Section(std::string(90, 'P'));
   Read(q, din);
   EXPECT_EQ(Shown(din, 5), "Whole");

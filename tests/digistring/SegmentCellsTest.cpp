@@ -34,20 +34,13 @@ TEST(SegmentCells, DefaultStyleReadingOfZeroHasFiveCells) {
   ASSERT_EQ(cells.size(), 5u);
   EXPECT_EQ(TotalWidth(cells), 214);
   for (std::size_t i = 0; i < cells.size(); ++i) {
-    if (i == 1) {
-      EXPECT_EQ(cells[i].GetWidth(), 18);
-      EXPECT_EQ(cells[i].GetSegmentCount(), 3);
-      EXPECT_EQ(cells[i].GetSegments().size(), 3u);
-      // Only the decimal point.
-      EXPECT_FALSE(cells[i].IsLit(0));
-      EXPECT_FALSE(cells[i].IsLit(1));
-      EXPECT_TRUE(cells[i].IsLit(2));
-    } else {
-      EXPECT_EQ(cells[i].GetWidth(), 49);
-      EXPECT_EQ(cells[i].GetSegmentCount(), 7);
-      EXPECT_EQ(cells[i].GetSegments().size(), 7u);
-      // A zero is everything but the middle bar.
-      for (int s = 0; s < 7; ++s) EXPECT_EQ(cells[i].IsLit(s), s != 3) << "cell " << i << " segment " << s;
+    // The point cell lights only the decimal point; a zero is everything but the middle bar.
+    const bool point = i == 1;
+    EXPECT_EQ(cells[i].GetWidth(), point ? 18 : 49);
+    EXPECT_EQ(cells[i].GetSegmentCount(), point ? 3 : 7);
+    ASSERT_EQ(static_cast<int>(cells[i].GetSegments().size()), cells[i].GetSegmentCount());
+    for (int s = 0; s < cells[i].GetSegmentCount(); ++s) {
+      EXPECT_EQ(cells[i].IsLit(s), point ? s == 2 : s != 3) << "cell " << i << " segment " << s;
     }
   }
 }
@@ -97,13 +90,12 @@ TEST(SegmentCells, UpperCasingTouchesOnlyAsciiLetters) {
 // The numbering of segments and the mirrors have to agree with the masks: characters whose lit
 // segments sit on one side of the cell show that.
 TEST(SegmentCells, MasksLightTheSegmentsWhereTheyBelong) {
-  int minX = 0, maxX = 0;
-  LitExtent(BuildCells("1", 0)[0], minX, maxX);
-  EXPECT_GT(minX, 24) << "a seven-segment 1 is drawn on the right";
-  LitExtent(BuildCells("1", SEGSTYLE_DIGITS14)[0], minX, maxX);
-  EXPECT_GT(minX, 24) << "a fourteen-segment 1 is drawn on the right";
-  LitExtent(BuildCells("1", SEGSTYLE_ROUNDED)[0], minX, maxX);
-  EXPECT_GT(minX, 24) << "also with rounded outlines";
+  // A 1 is drawn on the right in every style.
+  for (unsigned style : {0u, static_cast<unsigned>(SEGSTYLE_DIGITS14), static_cast<unsigned>(SEGSTYLE_ROUNDED)}) {
+    int minX = 0, maxX = 0;
+    LitExtent(BuildCells("1", style)[0], minX, maxX);
+    EXPECT_GT(minX, 24) << style;
+  }
 
   // L: upper left, lower left and bottom.
   const CSegmentCell l = BuildCells("L", 0)[0];
@@ -192,22 +184,15 @@ TEST(SegmentCells, EveryOutlineIsWellFormedAndInsideItsCell) {
   }
 }
 
-TEST(SegmentCells, ABuiltCellKeepsItsOutlinesWhenCopied) {
-  CFourteenSegmentCell built;
-  built.BuildSegments(0x3BC0, SEGSTYLE_ROUNDED);
-  CSegmentCell copy = built;
-  EXPECT_EQ(copy.GetWidth(), 49);
+TEST(SegmentCells, RebuildingReplacesTheOutlines) {
+  CFourteenSegmentCell cell;
+  cell.BuildSegments(0x3BC0, SEGSTYLE_ROUNDED);
+  const CSegmentCell copy = cell;
   EXPECT_EQ(copy.GetMask(), 0x3BC0);
-  ASSERT_EQ(copy.GetSegments().size(), 14u);
-  EXPECT_EQ(copy.GetSegments()[13].GetPoints().size(), built.GetSegments()[13].GetPoints().size());
-  // Rebuilding replaces the outlines rather than adding to them.
-  built.BuildSegments(0, 0);
-  EXPECT_EQ(built.GetSegments().size(), 14u);
-  EXPECT_EQ(built.GetSegments()[13].GetCount(), 4);
-  // The base class only remembers the mask.
-  copy.BuildSegments(0x0001, 0);
-  EXPECT_EQ(copy.GetMask(), 0x0001);
-  EXPECT_EQ(copy.GetSegments().size(), 14u);
+  EXPECT_EQ(copy.GetSegments()[13].GetCount(), cell.GetSegments()[13].GetCount());
+  cell.BuildSegments(0, 0);
+  EXPECT_EQ(cell.GetSegments().size(), 14u);
+  EXPECT_EQ(cell.GetSegments()[13].GetCount(), 4);
 }
 
 TEST(SegmentLayout, KeepAspectCentresTheRow) {

@@ -119,13 +119,12 @@ TEST(Dialog, TemplateInitialisationDataFillsComboBoxes) {
   ASSERT_TRUE(dlg.CreateModeless());
   HWND combo = GetDlgItem(dlg.GetHwnd(), IDC_FW_COMBO);
   ASSERT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 3);
-  wchar_t text[16] = {};
-  SendMessageW(combo, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
-  EXPECT_STREQ(text, L"10");
-  SendMessageW(combo, CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(text));
-  EXPECT_STREQ(text, L"9");
-  SendMessageW(combo, CB_GETLBTEXT, 2, reinterpret_cast<LPARAM>(text));
-  EXPECT_STREQ(text, L"\x63A7\x5236");
+  const wchar_t* expected[] = {L"10", L"9", L"\x63A7\x5236"};
+  for (int i = 0; i < 3; ++i) {
+    wchar_t text[16] = {};
+    SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, expected[i]);
+  }
   DestroyWindow(dlg.GetHwnd());
 }
 

@@ -5,15 +5,17 @@
 #include <cstdlib>
 #include <string>
 
-#include "Canvas.h"
 #include "WidgetsTestIds.h"
 #include "framework/Gdi.h"
 #include "framework/Text.h"
+#include "tests/digistring/PixelCapture.h"
 #include "tests/support/TestSupport.h"
 #include "widgets/BDialog.h"
 #include "widgets/ColorStatic.h"
 
 namespace {
+
+using dstest::Pixels;
 
 const COLORREF kDefaultBackground = RGB(222, 223, 222);
 
@@ -61,19 +63,24 @@ class ColorStaticTest : public testing::Test {
   }
 
   // What the control draws for itself, through WM_PRINTCLIENT.
-  void Render(HWND control, wtest::Canvas& canvas) {
-    canvas.Fill(RGB(1, 2, 3));
-    SendMessageW(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.Dc()), PRF_CLIENT);
-  }
+  static Pixels Render(HWND control) { return dstest::RenderClient(control, RGB(1, 2, 3)); }
 
-  // The same text drawn directly, single line and vertically centred, over the background.
-  void Expected(const wchar_t* text, COLORREF fore, COLORREF back, UINT flags, wtest::Canvas& canvas) {
-    canvas.Fill(back);
+  // The same text drawn directly into the caption's 160 x 30 pixels, single line and vertically
+  // centred, over the background.
+  Pixels Expected(const wchar_t* text, COLORREF fore, COLORREF back, UINT flags) {
+    dstest::DibCanvas canvas(160, 30, back);
     fw::ScopedSelect select(canvas.Dc(), font.Get());
     SetBkMode(canvas.Dc(), TRANSPARENT);
     ::SetTextColor(canvas.Dc(), fore);
-    RECT r{0, 0, canvas.Width(), canvas.Height()};
+    RECT r{0, 0, 160, 30};
     DrawTextW(canvas.Dc(), text, -1, &r, flags);
+    return canvas.Read();
+  }
+
+  // The colour request a static sends its dialog before painting.
+  HBRUSH ColourRequest(HWND control, HDC dc) {
+    return reinterpret_cast<HBRUSH>(
+        SendMessageW(hwnd, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control)));
   }
 
   ColorDialog dialog;
@@ -88,17 +95,13 @@ TEST_F(ColorStaticTest, UnsetControlDrawsBlackLeftAlignedTextOnLightGrey) {
   EXPECT_FALSE(dialog.caption.IsTransparent());
 
   SetWindowTextW(dialog.caption, L"Sample");
-  wtest::Canvas drawn(160, 30), expected(160, 30);
-  Render(dialog.caption, drawn);
-  Expected(L"Sample", RGB(0, 0, 0), kDefaultBackground, DT_SINGLELINE | DT_VCENTER, expected);
-  EXPECT_TRUE(drawn.SameAs(expected));
-  EXPECT_EQ(drawn.At(0, 0), kDefaultBackground);
-  EXPECT_EQ(drawn.At(159, 29), kDefaultBackground);
+  const Pixels drawn = Render(dialog.caption);
+  EXPECT_EQ(drawn.data, Expected(L"Sample", RGB(0, 0, 0), kDefaultBackground, DT_SINGLELINE | DT_VCENTER).data);
+  EXPECT_EQ(drawn.Colours(), (std::set<COLORREF>{RGB(0, 0, 0), kDefaultBackground}));
   RECT ink{};
-  ASSERT_TRUE(drawn.BoundsOf(RGB(0, 0, 0), ink));
+  ASSERT_TRUE(drawn.Extent(kDefaultBackground, ink));
   EXPECT_LE(ink.left, 3);
-  EXPECT_LE(std::abs((ink.top + ink.bottom) - 30), 6);  // about the middle row
-  EXPECT_EQ(drawn.Count(RGB(0, 0, 0)) + drawn.Count(kDefaultBackground), 160 * 30);
+  EXPECT_LE(std::abs((ink.top + ink.bottom + 1) - 30), 6);  // about the middle row
 }
 
 TEST_F(ColorStaticTest, CentredTextAndNewColoursShowAtThePaintAfterTheSetters) {
@@ -106,59 +109,45 @@ TEST_F(ColorStaticTest, CentredTextAndNewColoursShowAtThePaintAfterTheSetters) {
   dialog.caption.SetCentered(TRUE);
   dialog.caption.SetTextColor(RGB(0, 0, 255));
   dialog.caption.SetBackgroundColor(RGB(255, 0, 0));
-  wtest::Canvas drawn(160, 30), expected(160, 30);
-  Render(dialog.caption, drawn);
-  Expected(L"Mid", RGB(0, 0, 255), RGB(255, 0, 0), DT_SINGLELINE | DT_VCENTER | DT_CENTER, expected);
-  EXPECT_TRUE(drawn.SameAs(expected));
+  const Pixels drawn = Render(dialog.caption);
+  EXPECT_EQ(drawn.data,
+            Expected(L"Mid", RGB(0, 0, 255), RGB(255, 0, 0), DT_SINGLELINE | DT_VCENTER | DT_CENTER).data);
   RECT ink{};
-  ASSERT_TRUE(drawn.BoundsOf(RGB(0, 0, 255), ink));
-  EXPECT_LE(std::abs(ink.left - (160 - ink.right)), 3);
+  ASSERT_TRUE(drawn.Extent(RGB(255, 0, 0), ink));
+  EXPECT_LE(std::abs(ink.left - (159 - ink.right)), 3);
 }
 
+// 距离1 set through the wide API, then 距离2 as GBK bytes: read from the window at every paint.
 TEST_F(ColorStaticTest, TheTextIsReadFromTheWindowAtEveryPaintAndDrawnInAnyCodePage) {
-  wtest::Canvas drawn(160, 30), expected(160, 30);
-  SetWindowTextW(dialog.caption,
-                 L"\x8DDD\x79BB"
-                 L"1");  // 距离1
-  Render(dialog.caption, drawn);
-  EXPECT_EQ(dialog.caption.GetText(),
-            "\xBE\xE0\xC0\xEB"
-            "1");
-  Expected(
-      L"\x8DDD\x79BB"
-      L"1",
-      RGB(0, 0, 0), kDefaultBackground, DT_SINGLELINE | DT_VCENTER, expected);
-  EXPECT_TRUE(drawn.SameAs(expected)) << "code page " << sptest::ActiveCodePage();
-
-  fw::SetWindowTextGbk(dialog.caption,
-                       "\xBE\xE0\xC0\xEB"
-                       "2");
-  Render(dialog.caption, drawn);
-  EXPECT_EQ(dialog.caption.GetText(),
-            "\xBE\xE0\xC0\xEB"
-            "2");
-  Expected(
-      L"\x8DDD\x79BB"
-      L"2",
-      RGB(0, 0, 0), kDefaultBackground, DT_SINGLELINE | DT_VCENTER, expected);
-  EXPECT_TRUE(drawn.SameAs(expected));
+  for (const char digit : {'1', '2'}) {
+    const std::string gbk = std::string("\xBE\xE0\xC0\xEB") + digit;
+    const std::wstring wide = std::wstring(L"\x8DDD\x79BB") + static_cast<wchar_t>(digit);
+    if (digit == '1') {
+      SetWindowTextW(dialog.caption, wide.c_str());
+    } else {
+      fw::SetWindowTextGbk(dialog.caption, gbk.c_str());
+    }
+    const Pixels drawn = Render(dialog.caption);
+    EXPECT_EQ(dialog.caption.GetText(), gbk);
+    EXPECT_EQ(drawn.data, Expected(wide.c_str(), RGB(0, 0, 0), kDefaultBackground, DT_SINGLELINE | DT_VCENTER).data)
+        << "code page " << sptest::ActiveCodePage();
+  }
 }
 
 TEST_F(ColorStaticTest, ALongTextIsClippedOnOneLine) {
   const wchar_t* text = L"Distance channel reset and set by the operator, many words long";
   SetWindowTextW(dialog.longText, text);
-  wtest::Canvas drawn(120, 60);
-  Render(dialog.longText, drawn);
+  const Pixels drawn = Render(dialog.longText);
+  EXPECT_EQ(drawn.Colours(), (std::set<COLORREF>{RGB(0, 0, 0), kDefaultBackground}));
   RECT ink{};
-  ASSERT_TRUE(drawn.BoundsOf(RGB(0, 0, 0), ink));
+  ASSERT_TRUE(drawn.Extent(kDefaultBackground, ink));
   fw::WindowDC dc(dialog.longText);
   fw::ScopedSelect select(dc.Get(), font.Get());
   TEXTMETRICW tm{};
   GetTextMetricsW(dc.Get(), &tm);
-  EXPECT_LE(ink.bottom - ink.top, tm.tmHeight);  // one line
+  EXPECT_LE(ink.bottom + 1 - ink.top, tm.tmHeight);  // one line
   EXPECT_GE(ink.top, (60 - tm.tmHeight) / 2 - 1);
-  EXPECT_GE(ink.right, 120 - 8);  // runs to the edge and is cut there
-  EXPECT_EQ(drawn.Count(RGB(1, 2, 3)), 0);
+  EXPECT_GE(ink.right + 1, 120 - 8);  // runs to the edge and is cut there
 }
 
 TEST_F(ColorStaticTest, SetCenteredAloneDoesNotRepaint) {
@@ -197,20 +186,14 @@ TEST_F(ColorStaticTest, OnScreenThePanelsRedCaptionShowsItsColours) {
   RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   sptest::PumpMessages(200);
   // What the real paint left in the window (its own surface, so another test's window on the
-  // same display cannot cover it).
-  RECT client{};
-  GetClientRect(dialog.caption, &client);
-  wtest::Canvas shot(client.right, client.bottom);
-  {
-    fw::WindowDC window(dialog.caption);
-    BitBlt(shot.Dc(), 0, 0, shot.Width(), shot.Height(), window.Get(), 0, 0, SRCCOPY);
-  }
+  // same display cannot cover it): red, and black text centred on it.
+  const Pixels shot = dstest::CaptureClient(dialog.caption);
   EXPECT_EQ(shot.At(1, 1), RGB(255, 0, 0));
-  EXPECT_EQ(shot.At(shot.Width() - 2, shot.Height() - 2), RGB(255, 0, 0));
+  EXPECT_EQ(shot.At(shot.width - 2, shot.height - 2), RGB(255, 0, 0));
+  EXPECT_EQ(shot.Colours(), (std::set<COLORREF>{RGB(0, 0, 0), RGB(255, 0, 0)}));
   RECT ink{};
-  ASSERT_TRUE(shot.BoundsOf(RGB(0, 0, 0), ink));
-  EXPECT_LE(std::abs(ink.left - (shot.Width() - ink.right)), 3);  // centred
-  EXPECT_EQ(shot.Count(RGB(0, 0, 0)) + shot.Count(RGB(255, 0, 0)), shot.Width() * shot.Height());
+  ASSERT_TRUE(shot.Extent(RGB(255, 0, 0), ink));
+  EXPECT_LE(std::abs(ink.left - (shot.width - 1 - ink.right)), 3);
 }
 
 TEST_F(ColorStaticTest, TheReflectedColourRequestAnswersWithAFreshBackgroundBrush) {
@@ -221,12 +204,9 @@ TEST_F(ColorStaticTest, TheReflectedColourRequestAnswersWithAFreshBackgroundBrus
   UpdateWindow(hwnd);
   sptest::PumpMessages(50);
   ValidateRect(hwnd, nullptr);
-  wtest::Canvas canvas(10, 10);
+  dstest::DibCanvas canvas(10, 10, 0);
   SetBkMode(canvas.Dc(), OPAQUE);
-  const auto request = [&] {
-    return reinterpret_cast<HBRUSH>(SendMessageW(hwnd, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(canvas.Dc()),
-                                                 reinterpret_cast<LPARAM>(dialog.caption.GetHwnd())));
-  };
+  const auto request = [&] { return ColourRequest(dialog.caption, canvas.Dc()); };
   const HBRUSH first = request();
   LOGBRUSH lb{};
   ASSERT_EQ(GetObjectW(first, sizeof lb, &lb), static_cast<int>(sizeof lb));
@@ -256,27 +236,22 @@ TEST_F(ColorStaticTest, TheReflectedColourRequestAnswersWithAFreshBackgroundBrus
   EXPECT_EQ(GetTextColor(canvas.Dc()), RGB(0, 0, 255));
 
   // A static the colour static does not own gets the dialog's usual answer.
-  const HBRUSH other =
-      reinterpret_cast<HBRUSH>(SendMessageW(hwnd, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(canvas.Dc()),
-                                            reinterpret_cast<LPARAM>(GetDlgItem(hwnd, IDC_CS_PLAIN))));
-  EXPECT_NE(other, static_cast<HBRUSH>(GetStockObject(NULL_BRUSH)));
-}
+  EXPECT_NE(ColourRequest(GetDlgItem(hwnd, IDC_CS_PLAIN), canvas.Dc()),
+            static_cast<HBRUSH>(GetStockObject(NULL_BRUSH)));
 
-TEST_F(ColorStaticTest, TheBrushIsReleasedWithTheControl) {
+  // The brush goes with the control.
   HBRUSH brush = nullptr;
   {
     CColorStatic extra;
     ASSERT_TRUE(dialog.BindItem(IDC_CS_PLAIN, extra));
-    wtest::Canvas canvas(4, 4);
-    brush = reinterpret_cast<HBRUSH>(SendMessageW(hwnd, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(canvas.Dc()),
-                                                  reinterpret_cast<LPARAM>(extra.GetHwnd())));
+    brush = ColourRequest(extra, canvas.Dc());
     ASSERT_NE(GetObjectType(brush), 0u);
   }
   EXPECT_EQ(GetObjectType(brush), 0u);
 }
 
 TEST_F(ColorStaticTest, ChildrenAndErasingDrawWithoutATextCell) {
-  wtest::Canvas canvas(4, 4);
+  dstest::DibCanvas canvas(4, 4, 0);
   SetBkMode(canvas.Dc(), OPAQUE);
   EXPECT_EQ(SendMessageW(dialog.caption, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(canvas.Dc()), 0),
             reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH)));
@@ -293,11 +268,7 @@ TEST_F(ColorStaticTest, ChildrenAndErasingDrawWithoutATextCell) {
 TEST_F(ColorStaticTest, ATransparentControlLeavesTheBackgroundAlone) {
   SetWindowTextW(dialog.caption, L"See");
   dialog.caption.SetTransparent(TRUE);
-  wtest::Canvas drawn(160, 30);
-  Render(dialog.caption, drawn);
-  EXPECT_EQ(drawn.At(0, 0), RGB(1, 2, 3));
-  EXPECT_GT(drawn.Count(RGB(0, 0, 0)), 0);
-  EXPECT_EQ(drawn.Count(RGB(0, 0, 0)) + drawn.Count(RGB(1, 2, 3)), 160 * 30);
+  EXPECT_EQ(Render(dialog.caption).Colours(), (std::set<COLORREF>{RGB(0, 0, 0), RGB(1, 2, 3)}));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "widgets/LayoutMath.h"
@@ -46,18 +47,12 @@ std::vector<int> SampleCoordinates() {
   return c;
 }
 
-TEST(ScaleCoordinate, ExactRatiosMoveExactly) {
-  float r = 0.0f;
-  EXPECT_EQ(layout::ScaleCoordinate(137, 2.0f, &r), 274);
-  EXPECT_EQ(r, 0.0f);
-  EXPECT_EQ(layout::ScaleCoordinate(-41, 2.0f, &r), -82);
-  EXPECT_EQ(layout::ScaleCoordinate(274, 0.5f, &r), 137);
-  EXPECT_EQ(layout::ScaleCoordinate(99, 1.0f, &r), 99);
-  EXPECT_EQ(r, 0.0f);
-}
-
 TEST(ScaleCoordinate, CarriesTheFractionAndKeepsItWithinHalfAPixel) {
   float r = 0.0f;
+  EXPECT_EQ(layout::ScaleCoordinate(137, 2.0f, &r), 274);
+  EXPECT_EQ(layout::ScaleCoordinate(-41, 2.0f, &r), -82);
+  EXPECT_EQ(layout::ScaleCoordinate(274, 0.5f, &r), 137);
+  EXPECT_EQ(r, 0.0f);
   const float third = layout::Ratio(1, 3);
   EXPECT_EQ(layout::ScaleCoordinate(10, third, &r), 3);  // 3.33
   EXPECT_NEAR(r, 1.0f / 3.0f, 1e-5f);
@@ -208,42 +203,25 @@ TEST(ScaleControlRect, AControlKeepsItsHeightClassWhileItHoldsItsSlot) {
 }
 
 TEST(ControlKind, ComesFromTheClassNameIgnoringCase) {
-  EXPECT_EQ(layout::ControlKindFromClassName("Static"), MC_STATIC);
-  EXPECT_EQ(layout::ControlKindFromClassName("STATIC"), MC_STATIC);
-  EXPECT_EQ(layout::ControlKindFromClassName("edit"), MC_EDIT);
-  EXPECT_EQ(layout::ControlKindFromClassName("Button"), MC_BUTTON);
-  EXPECT_EQ(layout::ControlKindFromClassName("combobox"), MC_COMBOBOX);
-  EXPECT_EQ(layout::ControlKindFromClassName("SysListView32"), MC_LISTVIEW);
-  EXPECT_EQ(layout::ControlKindFromClassName("sysipaddress32"), MC_IPADDRESS);
-  for (const char* other : {"ComboLBox", "Static2", "Stati", "", "msctls_progress32", "ListBox"}) {
-    EXPECT_EQ(layout::ControlKindFromClassName(other), MC_OTHER) << other;
-  }
-  EXPECT_EQ(layout::ControlKindFromClassName(nullptr), MC_OTHER);
-  EXPECT_EQ(MC_OTHER, 1000);
-  EXPECT_EQ(MC_IPADDRESS, 5);
+  const std::pair<const char*, int> cases[] = {
+      {"Static", MC_STATIC},     {"STATIC", MC_STATIC},     {"edit", MC_EDIT},
+      {"Button", MC_BUTTON},     {"combobox", MC_COMBOBOX}, {"SysListView32", MC_LISTVIEW},
+      {"sysipaddress32", MC_IPADDRESS}, {"ComboLBox", MC_OTHER}, {"Static2", MC_OTHER},
+      {"Stati", MC_OTHER},       {"", MC_OTHER},            {"msctls_progress32", MC_OTHER},
+      {nullptr, MC_OTHER}};
+  for (const auto& c : cases) EXPECT_EQ(layout::ControlKindFromClassName(c.first), c.second) << c.first;
 }
 
-TEST(FontSettings, SizeIsReadLikeTheCLibraryReadsIntegers) {
-  EXPECT_EQ(layout::ParseLeadingInt(layout::kDefaultFontSize), 100);
-  EXPECT_EQ(layout::ParseLeadingInt("120x"), 120);
-  EXPECT_EQ(layout::ParseLeadingInt("abc"), 0);
-  EXPECT_EQ(layout::ParseLeadingInt(""), 0);
-  EXPECT_EQ(layout::ParseLeadingInt(" \t-90"), -90);
-  EXPECT_EQ(layout::ParseLeadingInt("+75"), 75);
-  EXPECT_EQ(layout::ParseLeadingInt("- 5"), 0);
-  EXPECT_EQ(layout::ParseLeadingInt("99999999999999999999"), INT_MAX);
-  EXPECT_EQ(layout::ParseLeadingInt("-99999999999999999999"), INT_MIN);
-  EXPECT_EQ(layout::ParseLeadingInt(nullptr), 0);
-}
-
-TEST(FontSettings, TenthsOfAPointBecomeACharacterHeight) {
-  EXPECT_EQ(layout::FontHeightFromTenths(100, 96), -13);
-  EXPECT_EQ(layout::FontHeightFromTenths(90, 96), -12);
-  EXPECT_EQ(layout::FontHeightFromTenths(100, 120), -17);
-  EXPECT_EQ(layout::FontHeightFromTenths(-100, 96), -13);
-  EXPECT_EQ(layout::FontHeightFromTenths(0, 96), 0);
-  EXPECT_EQ(layout::FontHeightFromTenths(INT_MAX, 96), -286331153);
-  EXPECT_EQ(layout::FontHeightFromTenths(INT_MIN, 96), -286331153);
+TEST(FontSettings, SizeIsReadLikeTheCLibraryReadsIntegersAndBecomesACharacterHeight) {
+  const std::pair<const char*, int> sizes[] = {
+      {layout::kDefaultFontSize, 100}, {"120x", 120}, {"abc", 0},       {"", 0},
+      {" \t-90", -90},                 {"+75", 75},   {"- 5", 0},       {nullptr, 0},
+      {"99999999999999999999", INT_MAX}, {"-99999999999999999999", INT_MIN}};
+  for (const auto& c : sizes) EXPECT_EQ(layout::ParseLeadingInt(c.first), c.second) << c.first;
+  // tenths of a point, dots per inch, height
+  const int heights[][3] = {{100, 96, -13}, {90, 96, -12},        {100, 120, -17},         {-100, 96, -13},
+                            {0, 96, 0},     {INT_MAX, 96, -286331153}, {INT_MIN, 96, -286331153}};
+  for (const auto& h : heights) EXPECT_EQ(layout::FontHeightFromTenths(h[0], h[1]), h[2]) << h[0] << "/" << h[1];
 }
 
 }  // namespace

@@ -180,29 +180,25 @@ bool IsCombo(int id) { return id == IDC_MT_COMBO3 || id == IDC_MT_COMBO20; }
 
 TEST(MoveControlSettings, FontComesFromLoginsetInTheCurrentDirectory) {
   LoginSetFolder folder("settings");
-  {
-    CMoveControl mover;  // no file: 10 points of the YouYuan face
-    EXPECT_EQ(mover.GetFontSize(), 100);
-    EXPECT_STREQ(mover.GetFaceName(), "\xD3\xD7\xD4\xB2");
+  const char* const kYouYuan = "\xD3\xD7\xD4\xB2";
+  const struct {
+    const char* file;  // nullptr: no loginset.ini
+    int size;
+    const char* face;
+  } cases[] = {
+      {nullptr, 100, kYouYuan},
+      {"[DLGFONT]\r\nFONTSIZE=120\r\nFONTFOCENAME=\xBA\xDA\xCC\xE5\r\n", 120, "\xBA\xDA\xCC\xE5"},  // 黑体
+      {"[DLGFONT]\r\nFONTSIZE=abc\r\n[OTHER]\r\nFONTFOCENAME=Courier\r\n", 0, kYouYuan},
+      {"[DLGFONT]\r\nFONTSIZE=95pt\r\nFONTFOCENAME=ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmn\r\n", 95,
+       "ABCDEFGHIJKLMNOPQRSTUVWXYZabc"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file != nullptr ? c.file : "no file");
+    if (c.file != nullptr) folder.Write(c.file);
+    CMoveControl mover;
+    EXPECT_EQ(mover.GetFontSize(), c.size);
+    EXPECT_STREQ(mover.GetFaceName(), c.face);
     EXPECT_FALSE(mover.IsEnabled());
-  }
-  folder.Write("[DLGFONT]\r\nFONTSIZE=120\r\nFONTFOCENAME=\xBA\xDA\xCC\xE5\r\n");  // 黑体
-  {
-    CMoveControl mover;
-    EXPECT_EQ(mover.GetFontSize(), 120);
-    EXPECT_STREQ(mover.GetFaceName(), "\xBA\xDA\xCC\xE5");
-  }
-  folder.Write("[DLGFONT]\r\nFONTSIZE=abc\r\n[OTHER]\r\nFONTFOCENAME=Courier\r\n");
-  {
-    CMoveControl mover;
-    EXPECT_EQ(mover.GetFontSize(), 0);
-    EXPECT_STREQ(mover.GetFaceName(), "\xD3\xD7\xD4\xB2");
-  }
-  folder.Write("[DLGFONT]\r\nFONTSIZE=95pt\r\nFONTFOCENAME=ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmn\r\n");
-  {
-    CMoveControl mover;
-    EXPECT_EQ(mover.GetFontSize(), 95);
-    EXPECT_STREQ(mover.GetFaceName(), "ABCDEFGHIJKLMNOPQRSTUVWXYZabc");
   }
 }
 
@@ -221,24 +217,6 @@ TEST(MoveControlSettings, FaceNameIsCutTo29BytesOnACharacterBoundary) {
   EXPECT_STREQ(mover.GetFaceName(), "");
   mover.SetFontSettings(nullptr, 0);
   EXPECT_STREQ(mover.GetFaceName(), "");
-}
-
-TEST(MoveControlKinds, ClassifyByWindowClass) {
-  MoveDialog dialog;
-  ASSERT_TRUE(dialog.CreateModeless());
-  const std::pair<int, ControlKind> expected[] = {
-      {IDC_MT_STATIC, MC_STATIC}, {IDC_MT_EDIT, MC_EDIT},    {IDC_MT_BUTTON, MC_BUTTON},  {IDC_MT_COMBO3, MC_COMBOBOX},
-      {IDC_MT_LIST, MC_LISTVIEW}, {IDC_MT_IP, MC_IPADDRESS}, {IDC_MT_PROGRESS, MC_OTHER},
-  };
-  for (const auto& e : expected) {
-    ControlKind kind = MC_STATIC;
-    EXPECT_TRUE(CMoveControl::ClassifyControl(GetDlgItem(dialog.GetHwnd(), e.first), kind));
-    EXPECT_EQ(kind, e.second) << e.first;
-  }
-  ControlKind kind = MC_STATIC;
-  EXPECT_FALSE(CMoveControl::ClassifyControl(nullptr, kind));
-  EXPECT_EQ(kind, MC_OTHER);
-  DestroyWindow(dialog.GetHwnd());
 }
 
 TEST_F(MoveControlTest, NothingHappensBeforeBindingOrAtZeroSize) {
@@ -265,42 +243,60 @@ TEST_F(MoveControlTest, NothingHappensBeforeBindingOrAtZeroSize) {
   EXPECT_EQ(mover.GetReferenceRect().right, 1200);
 }
 
+TEST_F(MoveControlTest, KindsComeFromTheWindowClass) {
+  const std::pair<int, ControlKind> expected[] = {
+      {IDC_MT_STATIC, MC_STATIC}, {IDC_MT_EDIT, MC_EDIT},    {IDC_MT_BUTTON, MC_BUTTON},  {IDC_MT_COMBO3, MC_COMBOBOX},
+      {IDC_MT_LIST, MC_LISTVIEW}, {IDC_MT_IP, MC_IPADDRESS}, {IDC_MT_PROGRESS, MC_OTHER},
+  };
+  for (const auto& e : expected) {
+    ControlKind kind = MC_STATIC;
+    EXPECT_TRUE(CMoveControl::ClassifyControl(Item(e.first), kind));
+    EXPECT_EQ(kind, e.second) << e.first;
+  }
+  ControlKind kind = MC_STATIC;
+  EXPECT_FALSE(CMoveControl::ClassifyControl(nullptr, kind));
+  EXPECT_EQ(kind, MC_OTHER);
+}
+
+// At the reference size nothing moves; only a static lower than its text grows, to the text
+// height measured in its own context plus two.
 TEST_F(MoveControlTest, ALayoutAtTheReferenceSizeMovesNothing) {
+  const int cy = TextHeightIn(Item(IDC_MT_SHORT));
+  ASSERT_GT(cy, 10);
   const std::map<int, RECT> start = BindAndSettle();
   for (const Placement& p : kLayout) {
     const RECT& r = start.at(p.id);
     EXPECT_EQ(r.left, p.rect.left) << p.id;
     EXPECT_EQ(r.top, p.rect.top) << p.id;
     EXPECT_EQ(r.right, p.rect.right) << p.id;
-    if (!IsCombo(p.id) && p.id != IDC_MT_SHORT) {
-      EXPECT_EQ(r.bottom, p.rect.bottom) << p.id;
+    if (!IsCombo(p.id)) {
+      EXPECT_EQ(r.bottom, p.id == IDC_MT_SHORT ? p.rect.top + cy + 2 : p.rect.bottom) << p.id;
     }
   }
 }
 
-TEST_F(MoveControlTest, DoublingTheWidthDoublesLeftAndRightEdges) {
+// Doubling the width doubles left and right edges; doubling the height doubles the tops, and the
+// heights of tall controls only.
+TEST_F(MoveControlTest, DoublingOneSideScalesOnlyThatDirection) {
   const std::map<int, RECT> start = BindAndSettle();
   ResizeClient(hwnd, 1200, 400);
   ASSERT_TRUE(mover.Relayout());
+  EXPECT_EQ(mover.GetReferenceRect().right, 1200);
+  std::map<int, RECT> wide;
   for (const Placement& p : kLayout) {
     if (p.id == IDC_MT_HIDDEN) continue;
     const RECT before = start.at(p.id);
-    const RECT after = ClientRectOf(hwnd, Item(p.id));
+    const RECT after = wide[p.id] = ClientRectOf(hwnd, Item(p.id));
     EXPECT_EQ(after.left, 2 * before.left) << p.id;
     EXPECT_EQ(after.right, 2 * before.right) << p.id;
     EXPECT_EQ(after.top, before.top) << p.id;
     EXPECT_EQ(after.bottom, before.bottom) << p.id;
   }
-  EXPECT_EQ(mover.GetReferenceRect().right, 1200);
-}
-
-TEST_F(MoveControlTest, DoublingTheHeightDoublesTopsAndOnlyTheHeightsOfTallControls) {
-  const std::map<int, RECT> start = BindAndSettle();
-  ResizeClient(hwnd, 600, 800);
+  ResizeClient(hwnd, 1200, 800);
   ASSERT_TRUE(mover.Relayout());
   for (const Placement& p : kLayout) {
     if (p.id == IDC_MT_HIDDEN || IsCombo(p.id)) continue;
-    const RECT before = start.at(p.id);
+    const RECT before = wide.at(p.id);
     const RECT after = ClientRectOf(hwnd, Item(p.id));
     EXPECT_EQ(after.top, 2 * before.top) << p.id;
     EXPECT_EQ(after.left, before.left) << p.id;
@@ -450,17 +446,6 @@ TEST_F(MoveControlTest, CombosDropDownTheHeightOfAtMostTenItems) {
               widest + GetSystemMetrics(SM_CXVSCROLL) + 2 * GetSystemMetrics(SM_CXEDGE))
         << c.first;
   }
-}
-
-TEST_F(MoveControlTest, AShortStaticGrowsToItsTextHeightPlusTwo) {
-  const int cy = TextHeightIn(Item(IDC_MT_SHORT));
-  ASSERT_GT(cy, 10);
-  BindAndSettle();
-  const RECT r = ClientRectOf(hwnd, Item(IDC_MT_SHORT));
-  EXPECT_EQ(r.top, 270);
-  EXPECT_EQ(Height(r), cy + 2);
-  // Statics already taller than the text keep their height.
-  EXPECT_EQ(Height(ClientRectOf(hwnd, Item(IDC_MT_STATIC))), 20);
 }
 
 TEST(MoveControlMany, ChildrenBeyondTheRemainderTableAreLaidOutWithoutRemainders) {
