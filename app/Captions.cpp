@@ -59,6 +59,16 @@ bool ReadValue(ProfileReader& profile, const char* section, const char* key, cha
   return buffer[0] != '\0';
 }
 
+// True when name is the list's last field and runs to the list's end: in a cut list, such a name
+// may be a cut one that would address another key. scratch takes the probe of the next field.
+bool IsLastFieldAtEnd(FieldSplitter& fields, const char* list, const char* name, int index, char (&scratch)[kBuf]) {
+  const std::size_t listLength = std::strlen(list);
+  const std::size_t nameLength = std::strlen(name);
+  if (nameLength > listLength || std::memcmp(list + listLength - nameLength, name, nameLength) != 0) return false;
+  std::memset(scratch, 0, kBuf);
+  return fields.Field(list, scratch, index + 1) <= 0;
+}
+
 }  // namespace
 
 bool ShortenDescription(FieldSplitter& fields, char (&description)[kBuf], char (&caption)[kBuf]) {
@@ -109,6 +119,9 @@ void CollectCaptions(ProfileReader& profile, FieldSplitter& fields, const char* 
     std::memset(keyName, 0, kBuf);
     std::memset(description, 0, kBuf);
     if (!ReadValue(profile, section, listKey, list)) continue;
+    // A list that filled the buffer (a reader may stop a byte short on a character boundary) was
+    // probably cut, and its last key name with it.
+    const bool listCut = std::strlen(list) >= kBuf - 2;
 
     for (int i = 0; i < kMaxListedKeys; ++i) {
       std::memset(keyName, 0, kBuf);
@@ -116,6 +129,7 @@ void CollectCaptions(ProfileReader& profile, FieldSplitter& fields, const char* 
       keyName[kBuf - 1] = '\0';
       if (found <= 0) break;
       if (keyName[0] == '\0') continue;
+      if (listCut && IsLastFieldAtEnd(fields, list, keyName, i, value)) continue;
 
       if (!ReadValue(profile, section, keyName, value)) continue;
       const int channel = ToInt(value);

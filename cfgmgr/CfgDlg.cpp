@@ -31,6 +31,29 @@ std::wstring FromSystemCodePage(const char* text) {
   return out;
 }
 
+// True when the file can be rewritten, or does not exist yet. A read-only file is left alone even
+// where the system would let this user write it: someone protected it.
+bool CanRewrite(const char* gbkPath) {
+  const std::wstring path = fw::GbkToWide(gbkPath);
+  if (path.empty()) return false;
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError() == ERROR_FILE_NOT_FOUND;
+  if ((attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) return false;
+  const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(file);
+  return true;
+}
+
+// Deletes the section from calib.ini, then from DevOz.ini, and only when both can be rewritten: a
+// deletion that would fail half-way loses nothing. The result is that of DevOz.ini.
+BOOL DeleteFromBothFiles(const char* section) {
+  if (!CanRewrite(g_strCalibIni.c_str()) || !CanRewrite(g_strDevOzIni.c_str())) return FALSE;
+  DeleteProfileSection(section, g_strCalibIni.c_str());
+  return DeleteProfileSection(section, g_strDevOzIni.c_str());
+}
+
 }  // namespace
 
 BOOL DeleteProfileSection(const char* section, const char* gbkPath) {
@@ -97,11 +120,7 @@ void CCfgDlg::OnDblclkSectionList() {
   std::snprintf(text, sizeof text, "是否删除【%s】配置数据?", name);
   if (fw::MessageBoxGbk(GetHwnd(), text, "删除配置文件数据", MB_YESNO) != IDYES) return;
 
-  BOOL deleted = FALSE;
-  if (fits) {
-    DeleteProfileSection(name, g_strCalibIni.c_str());
-    deleted = DeleteProfileSection(name, g_strDevOzIni.c_str());
-  }
+  const BOOL deleted = fits ? DeleteFromBothFiles(name) : FALSE;
   std::snprintf(text, sizeof text, deleted ? "删除【%s】配置数据成功" : "删除【%s】配置数据失败", name);
   fw::MessageBoxGbk(GetHwnd(), text, AppName(), MB_OK);
   LoadSections();
@@ -114,9 +133,8 @@ void CCfgDlg::OnDeleteChecked() {
     if (m_list.GetCheck(i) <= 0) continue;
     char name[500] = {};
     m_list.GetItemText(i, 1, name, sizeof name);
-    DeleteProfileSection(name, g_strCalibIni.c_str());
-    DeleteProfileSection(name, g_strDevOzIni.c_str());
-    ++count;
+    // Only what was deleted is reported as deleted.
+    if (DeleteFromBothFiles(name)) ++count;
   }
   LoadSections();
   char text[512];

@@ -18,9 +18,10 @@ constexpr std::size_t kConfigDirOffset = 7806;
 constexpr std::size_t kDeviceLibraryDirOffset = 15198;
 constexpr std::size_t kDirectoryCapacity = MAX_PATH;
 
-// The caller's field buffer is not passed in; the panel's buffers hold 512 bytes, and no caller of
-// this library passes less. Longer fields are cut.
-constexpr std::size_t kFieldCapacity = 512;
+// The caller's field buffer is not passed in. The panel splits texts of at most 511 bytes into
+// 512-byte buffers and texts of at most 1999 bytes (configuration values) into 2000-byte ones, so a
+// field always fits whole; a cut one could name another key. Longer fields are cut.
+constexpr std::size_t kFieldCapacity = 2000;
 
 // Path of SysENV.ini beside this library, or false when it cannot be formed.
 bool IniPath(char (&path)[MAX_PATH]) {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "CaptionsFakes.h"
 #include "framework/GbkText.h"
@@ -340,6 +341,31 @@ TEST(Captions, AtMost100KeysPerList) {
   EXPECT_EQ(Shown(din, 6), "Hundredth");
   EXPECT_EQ(Shown(din, 7), "7");
   EXPECT_EQ(fields.fieldCalls, 100);
+}
+
+TEST(Captions, AKeyNameCutByAFullListIsNotRead) {
+  // "--" and 49 names of 40 characters: the 2000-byte read cuts the list inside the last name,
+  // leaving the name of another key. The list then ends in "--", which is still the first key.
+  std::vector<std::string> names;
+  std::string list = "--";
+  for (int k = 0; k < 49; ++k) {
+    names.push_back("Key" + std::to_string(k));
+    names.back().resize(40, '-');
+    list += "," + names.back();
+  }
+  const std::string kept = list.substr(0, panel::kProfileBufferSize - 1);
+  const std::string cut = kept.substr(kept.rfind(',') + 1);
+  ASSERT_EQ(cut, names[48].substr(0, cut.size()));
+  MemoryProfile p;
+  p.Section("Dev").Set("AllTD_Din", list);
+  p.Set("--", "6").Set("--[About]", "Dashes");
+  p.Set(names[47], "5").Set(names[47] + "[About]", "Whole");
+  p.Set(cut, "4").Set(cut + "[About]", "Wrong");
+  ChannelCaptions<16> din{};
+  Read(p, din);
+  EXPECT_EQ(Shown(din, 6), "Dashes");
+  EXPECT_EQ(Shown(din, 5), "Whole");
+  EXPECT_EQ(din.flags[4], 0);
 }
 
 TEST(Captions, OverlongKeysAndUnterminatedFieldsStayInsideTheBuffers) {

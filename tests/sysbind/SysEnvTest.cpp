@@ -338,12 +338,17 @@ TEST_F(SysEnvLibraryTest, SimulatorSplitsFieldsAndGivesLanguageTexts) {
   EXPECT_EQ(GetField2("Lift up", out, 0, ' '), 4);
   EXPECT_EQ(GetField2("(up)", out, 0, '('), 0);
 
-  // At most 511 bytes and the terminator reach the caller's buffer.
-  std::memset(out, 'Z', sizeof out);
-  const std::string longField(700, 'x');
-  EXPECT_EQ(GetField(longField.c_str(), out, 0), 511);
-  EXPECT_EQ(out[511], '\0');
-  EXPECT_EQ(out[512], 'Z');
+  // A field as long as a configuration value reaches the caller whole; at most 1999 bytes and the
+  // terminator are written.
+  std::vector<char> wide(2100, 'Z');
+  const std::string longField(1999, 'x');
+  EXPECT_EQ(GetField(longField.c_str(), wide.data(), 0), 1999);
+  EXPECT_EQ(wide[1999], '\0');
+  const std::string longer(2050, 'y');
+  std::fill(wide.begin(), wide.end(), 'Z');
+  EXPECT_EQ(GetField2(longer.c_str(), wide.data(), 0, ','), 1999);
+  EXPECT_EQ(wide[1999], '\0');
+  EXPECT_EQ(wide[2000], 'Z');
 
   const char* id = GetLangueString("ID");
   const char* device = GetLangueString("设备");
