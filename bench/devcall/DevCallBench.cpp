@@ -102,6 +102,12 @@ int main() {
   std::printf("  float entry  direct call through the pointer      %8.1f ns\n", directFloat);
   std::printf("               guarded method ExtGetDis             %8.1f ns   ratio guarded/direct %.1f\n",
               guardedFloat, guardedFloat / directFloat);
+  // For scripts/bench's table.
+  std::printf("@bench|direct device call (int entry)|%.1f|ns|\n", direct);
+  std::printf("@bench|guarded device call (int entry)|%.1f|ns|guarded/direct %.1f\n", guarded, guarded / direct);
+  std::printf("@bench|direct device call (float entry)|%.1f|ns|\n", directFloat);
+  std::printf("@bench|guarded device call (float entry)|%.1f|ns|guarded/direct %.1f\n", guardedFloat,
+              guardedFloat / directFloat);
   device.Unload();
   return 0;
 }

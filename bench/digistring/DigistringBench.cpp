@@ -163,6 +163,7 @@ int main() {
     std::printf("  new value each, cells rebuilt (WM_PAINT): mean %7.3f ms, best %7.3f ms\n", changed.meanMs,
                 changed.bestMs);
     std::printf("  drawing alone (WM_PRINTCLIENT, memory):  mean %7.3f ms\n", offScreen);
+    std::printf("@bench|16 read-outs with new values painted (%s, mean)|%.3f|ms|\n", size.name, changed.meanMs);
   }
 
   Layout(dialog, panelWidth, panelHeight);
