@@ -1,5 +1,4 @@
-// A dialog holding one report list, recording what the list reports to it, and helpers that drive
-// the list with real input.
+// A dialog holding one report list that records what the list reports, and helpers driving it.
 #pragma once
 
 #include <windows.h>
@@ -27,9 +26,7 @@ struct Note {
   }
 };
 
-inline std::ostream& operator<<(std::ostream& out, const Note& note) {
-  return out << "{0x" << std::hex << note.msg << std::dec << ", " << note.wParam << ", " << note.lParam << "}";
-}
+inline std::ostream& operator<<(std::ostream& out, const Note& n) { return out << n.msg << "," << n.wParam << "," << n.lParam; }
 
 class ReportDialog : public fw::Dialog {
  public:
@@ -108,21 +105,15 @@ inline void Fill(CReportCtrl& list, int columns, const std::vector<std::vector<s
 
 // Real mouse input at a point of a window's client area.
 inline void ClickAt(HWND hwnd, POINT client, bool doubleClick = false) {
-  POINT screen = client;
-  ClientToScreen(hwnd, &screen);
-  const int width = GetSystemMetrics(SM_CXSCREEN);
-  const int height = GetSystemMetrics(SM_CYSCREEN);
+  ClientToScreen(hwnd, &client);
   INPUT inputs[5] = {};
-  for (INPUT& input : inputs) {
-    input.type = INPUT_MOUSE;
-    input.mi.dx = static_cast<LONG>((screen.x * 65535LL) / (width - 1));
-    input.mi.dy = static_cast<LONG>((screen.y * 65535LL) / (height - 1));
+  const DWORD flags[5] = {MOUSEEVENTF_MOVE, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+  for (int i = 0; i < 5; ++i) {
+    inputs[i].type = INPUT_MOUSE;
+    inputs[i].mi.dx = static_cast<LONG>((client.x * 65535LL) / (GetSystemMetrics(SM_CXSCREEN) - 1));
+    inputs[i].mi.dy = static_cast<LONG>((client.y * 65535LL) / (GetSystemMetrics(SM_CYSCREEN) - 1));
+    inputs[i].mi.dwFlags = flags[i] | MOUSEEVENTF_ABSOLUTE;
   }
-  inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
-  inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
-  inputs[3].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
-  inputs[4].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
   SendInput(doubleClick ? 5 : 3, inputs, sizeof(INPUT));
 }
 
@@ -158,5 +149,23 @@ inline void ShowForInput(fw::Dialog& dialog) {
   UpdateWindow(dialog.GetHwnd());
   Pump(dialog, 50);
 }
+
+// A report dialog created for each test.
+class ReportTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dlg.CreateModeless());
+    ASSERT_TRUE(dlg.bound);
+    list = &dlg.list;
+    hwnd = list->GetHwnd();
+  }
+  void TearDown() override {
+    if (dlg.GetHwnd() != nullptr) DestroyWindow(dlg.GetHwnd());
+    Pump(dlg, 20);
+  }
+  ReportDialog dlg;
+  CReportCtrl* list = nullptr;
+  HWND hwnd = nullptr;
+};
 
 }  // namespace reporttest

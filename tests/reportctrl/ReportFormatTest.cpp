@@ -1,7 +1,6 @@
 // Column header layouts and number texts of the report list.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 
 #include "cfgmgr/ReportFormat.h"
@@ -12,15 +11,14 @@ using report::ColumnAlign;
 using report::FormatNumber;
 using report::ParseColumnHeader;
 
-TEST(ColumnHeader, EmptyFieldsAreDroppedBeforeTheyAreNumbered) {
-  const auto columns = ParseColumnHeader("Name,,2");
-  ASSERT_EQ(columns.size(), 1u);
-  EXPECT_EQ(columns[0].heading, "Name");
-  EXPECT_EQ(columns[0].width, 2);
-  EXPECT_EQ(columns[0].align, ColumnAlign::Left);
-}
-
 TEST(ColumnHeader, SegmentsGiveHeadingWidthAndAlignment) {
+  // Empty fields are dropped before they are numbered: "2" is the width here.
+  const auto one = ParseColumnHeader("Name,,2");
+  ASSERT_EQ(one.size(), 1u);
+  EXPECT_EQ(one[0].heading, "Name");
+  EXPECT_EQ(one[0].width, 2);
+  EXPECT_EQ(one[0].align, ColumnAlign::Left);
+
   const auto columns = ParseColumnHeader(";ID,50,1;;\xc9\xe8\xb1\xb8,160,2;Note;Wide,80,7;");
   ASSERT_EQ(columns.size(), 4u);
   EXPECT_EQ(columns[0].heading, "ID");
@@ -31,12 +29,8 @@ TEST(ColumnHeader, SegmentsGiveHeadingWidthAndAlignment) {
   EXPECT_EQ(columns[2].heading, "Note");
   EXPECT_EQ(columns[2].width, 100);
   EXPECT_EQ(columns[3].align, ColumnAlign::Left);
-}
 
-TEST(ColumnHeader, NothingUsableGivesNoColumn) {
-  EXPECT_TRUE(ParseColumnHeader(nullptr).empty());
-  EXPECT_TRUE(ParseColumnHeader("").empty());
-  EXPECT_TRUE(ParseColumnHeader(";;,,;").empty());
+  for (const char* nothing : {static_cast<const char*>(nullptr), "", ";;,,;"}) EXPECT_TRUE(ParseColumnHeader(nothing).empty());
 }
 
 TEST(ColumnHeader, WidthsReadLikeAtoiWithoutOverflow) {
@@ -50,20 +44,13 @@ TEST(ColumnHeader, WidthsReadLikeAtoiWithoutOverflow) {
   EXPECT_EQ(columns[4].width, 7);
 }
 
-TEST(NumberText, NegativePrecisionStripsZerosThenTheDot) {
-  EXPECT_EQ(FormatNumber(12.5, -1), "12.5");
-  EXPECT_EQ(FormatNumber(3, -1), "3");
-  EXPECT_EQ(FormatNumber(100, -1), "100");  // zeros before the dot stay
-  EXPECT_EQ(FormatNumber(0, -1), "0");
-  EXPECT_EQ(FormatNumber(-0.25, -1), "-0.25");
-  EXPECT_EQ(FormatNumber(1.0000004, -1), "1");  // "%f" keeps six decimals
-  EXPECT_EQ(FormatNumber(1e20, -1), "100000000000000000000");
-}
-
-TEST(NumberText, PrecisionGivesThatManyDecimals) {
-  EXPECT_EQ(FormatNumber(3, 2), "3.00");
-  EXPECT_EQ(FormatNumber(12.5, 0), "12");  // round half to even, as printf does
-  EXPECT_EQ(FormatNumber(2.675, 1), "2.7");
+TEST(NumberText, PrecisionOrStrippedZeros) {
+  const struct { double value; int precision; const char* text; } cases[] = {
+      {12.5, -1, "12.5"}, {3, -1, "3"}, {100, -1, "100"}, {0, -1, "0"}, {-0.25, -1, "-0.25"},
+      {1.0000004, -1, "1"},  // "%f" keeps six decimals
+      {1e20, -1, "100000000000000000000"},
+      {3, 2, "3.00"}, {12.5, 0, "12"}, {2.675, 1, "2.7"}};  // rounding as printf does
+  for (const auto& c : cases) EXPECT_EQ(FormatNumber(c.value, c.precision), c.text) << c.value << " " << c.precision;
   EXPECT_EQ(FormatNumber(1, 1074).size(), 1076u);
   EXPECT_EQ(FormatNumber(1, 1 << 30).size(), 1076u);  // clamped, not a gigabyte
 }
