@@ -1,5 +1,5 @@
-// The configuration manager in this process, modeless, against calib.ini and DevOz.ini in a folder of
-// the test's own. Its message boxes are answered from a thread timer, which their modal loops run.
+// The configuration manager, modeless, against calib.ini and DevOz.ini in a folder of the test's own.
+// Its message boxes are answered from a thread timer, which their modal loops run.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -19,6 +19,7 @@
 #include "framework/Text.h"
 #include "res/resource.h"
 #include "sysbind/SysEnv.h"
+#include "tests/support/SystemFiles.h"
 
 namespace {
 
@@ -40,36 +41,25 @@ struct Answerer {
 };
 Answerer* g_answerer = nullptr;
 
-std::string WindowTextGbk(HWND hwnd) {
-  wchar_t text[1024] = {};
-  GetWindowTextW(hwnd, text, 1024);
-  return fw::WideToGbk(text);
-}
-
-bool Visible(HWND box, int id) {
-  const HWND button = GetDlgItem(box, id);
-  return button != nullptr && IsWindowVisible(button);
-}
-
-BOOL CALLBACK CollectStaticText(HWND child, LPARAM lParam) {
+bool IsClass(HWND hwnd, const wchar_t* name) {
   wchar_t cls[32] = {};
-  GetClassNameW(child, cls, 32);
-  if (lstrcmpiW(cls, L"Static") == 0) *reinterpret_cast<std::string*>(lParam) += WindowTextGbk(child);
-  return TRUE;
+  GetClassNameW(hwnd, cls, 32);
+  return lstrcmpiW(cls, name) == 0;
 }
 
 BOOL CALLBACK AnswerBox(HWND hwnd, LPARAM) {
-  wchar_t cls[32] = {};
-  GetClassNameW(hwnd, cls, 32);
-  if (lstrcmpW(cls, L"#32770") != 0 || !IsWindowVisible(hwnd) || g_answerer->answered.count(hwnd) != 0) return TRUE;
-  Box box{WindowTextGbk(hwnd), std::string(), std::string(), GetWindow(hwnd, GW_OWNER)};
-  const std::pair<int, char> kinds[] = {{IDYES, 'Y'}, {IDNO, 'N'}, {IDOK, 'O'}, {IDCANCEL, 'C'}};
-  for (const auto& kind : kinds) {
-    if (Visible(hwnd, kind.first)) box.buttons += kind.second;
+  if (!IsClass(hwnd, L"#32770") || !IsWindowVisible(hwnd) || g_answerer->answered.count(hwnd) != 0) return TRUE;
+  Box box{fw::GetWindowTextGbk(hwnd), std::string(), std::string(), GetWindow(hwnd, GW_OWNER)};
+  auto visible = [&](int id) { return GetDlgItem(hwnd, id) != nullptr && IsWindowVisible(GetDlgItem(hwnd, id)); };
+  for (const auto& kind : {std::make_pair(IDYES, 'Y'), std::make_pair(IDNO, 'N'), std::make_pair(IDOK, 'O'),
+                           std::make_pair(IDCANCEL, 'C')}) {
+    if (visible(kind.first)) box.buttons += kind.second;
   }
   if (box.buttons.empty()) return TRUE;  // the dialog under test (its 退出 is item 2 but not a box)
-  EnumChildWindows(hwnd, CollectStaticText, reinterpret_cast<LPARAM>(&box.text));
-  int answer = Visible(hwnd, IDNO) ? IDNO : IDOK;
+  for (HWND child = GetWindow(hwnd, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (IsClass(child, L"Static")) box.text += fw::GetWindowTextGbk(child);
+  }
+  int answer = visible(IDNO) ? IDNO : IDOK;
   if (!g_answerer->answers.empty()) {
     answer = g_answerer->answers.front();
     g_answerer->answers.pop_front();
@@ -127,10 +117,6 @@ std::string ReadBytes(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
 // GBK throughout: a key, a value and comments in Chinese, a section named in Chinese, a comment
 // before the first section and one between two sections.
 const char kCalibIni[] =
@@ -154,8 +140,8 @@ class CfgDlgTest : public testing::Test {
     CreateDirectoryA(folder_.c_str(), nullptr);
     g_strCalibIni = folder_ + "\\calib.ini";
     g_strDevOzIni = folder_ + "\\DevOz.ini";
-    WriteBytes(g_strCalibIni, kCalibIni);
-    WriteBytes(g_strDevOzIni, kDevOzIni);
+    sptest::WriteFileBytes(g_strCalibIni, kCalibIni);
+    sptest::WriteFileBytes(g_strDevOzIni, kDevOzIni);
     g_answerer = &answerer_;
     timer_ = SetTimer(nullptr, 0, 40, OnAnswerTimer);
   }
@@ -250,29 +236,25 @@ class CfgDlgTest : public testing::Test {
 
 const Strings kAllRows{"0 lift", "1 brake", "2 axle", "3 举升机"};
 
-std::string HeaderText(HWND list, int column) {
-  wchar_t text[128] = {};
-  HDITEMW item{};
-  item.mask = HDI_TEXT;
-  item.pszText = text;
-  item.cchTextMax = 128;
-  SendMessageW(ListView_GetHeader(list), HDM_GETITEMW, column, reinterpret_cast<LPARAM>(&item));
-  return fw::WideToGbk(text);
-}
-
 // ---- Listing ----------------------------------------------------------------------------------
 
 TEST_F(CfgDlgTest, ListsTheSectionsOfCalibIniSortedAndInFileOrder) {
   ASSERT_NO_FATAL_FAILURE(Open());
-  EXPECT_EQ(WindowTextGbk(hwnd_), "配置文件管理");
+  EXPECT_EQ(fw::GetWindowTextGbk(hwnd_), "配置文件管理");
   // DevOz.ini's own section is not listed; the list box sorts, the rows keep the file's order.
   EXPECT_EQ(ListBox(), (Strings{"axle", "brake", "lift", "举升机"}));
   EXPECT_EQ(Rows(), kAllRows);
   // No system library in this process: the headings are what its missing entry gives.
-  EXPECT_EQ(HeaderText(list_, 0), kSysEnvTextFallback);
-  EXPECT_EQ(HeaderText(list_, 1), kSysEnvTextFallback);
-  EXPECT_EQ(SendMessageW(list_, LVM_GETCOLUMNWIDTH, 0, 0), 80);
-  EXPECT_EQ(SendMessageW(list_, LVM_GETCOLUMNWIDTH, 1, 0), 160);
+  for (int column = 0; column < 2; ++column) {
+    wchar_t text[128] = {};
+    HDITEMW item{};
+    item.mask = HDI_TEXT;
+    item.pszText = text;
+    item.cchTextMax = 128;
+    SendMessageW(ListView_GetHeader(list_), HDM_GETITEMW, column, reinterpret_cast<LPARAM>(&item));
+    EXPECT_EQ(fw::WideToGbk(text), kSysEnvTextFallback);
+    EXPECT_EQ(SendMessageW(list_, LVM_GETCOLUMNWIDTH, column, 0), column == 0 ? 80 : 160);
+  }
   EXPECT_EQ(SendMessageW(list_, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0), 0x3D);
   EXPECT_TRUE(answerer_.seen.empty());
 }
@@ -280,7 +262,7 @@ TEST_F(CfgDlgTest, ListsTheSectionsOfCalibIniSortedAndInFileOrder) {
 TEST_F(CfgDlgTest, AHundredSectionsAreListedAndAMissingFileListsNone) {
   std::string many;
   for (int i = 0; i <= 100; ++i) many += "[s" + std::to_string(1000 + i) + "]\r\nk=" + std::to_string(i) + "\r\n";
-  WriteBytes(g_strCalibIni, many);
+  sptest::WriteFileBytes(g_strCalibIni, many);
   ASSERT_NO_FATAL_FAILURE(Open());
   const Strings listed = ListBox();
   ASSERT_EQ(listed.size(), 100u);
@@ -354,7 +336,7 @@ TEST_F(CfgDlgTest, ANameTooLongToReadBackIsReportedFailedNotCutToAnother) {
   // A section whose name is the first 511 characters of a longer entry: cutting the entry to the
   // name buffer would name it. Too long for the slots, it is not listed itself.
   const std::string stem(511, 'w');
-  WriteBytes(g_strCalibIni, std::string(kCalibIni) + "[" + stem + "]\r\nk=1\r\n");
+  sptest::WriteFileBytes(g_strCalibIni, std::string(kCalibIni) + "[" + stem + "]\r\nk=1\r\n");
   ASSERT_NO_FATAL_FAILURE(Open());
   EXPECT_EQ(Rows(), kAllRows);
   const std::string before = ReadBytes(g_strCalibIni);
