@@ -31,11 +31,7 @@ TEST(SimStation, ClosedDeviceReadsNothingAndTakesNoCommands) {
   station.Release(kStart);
   EXPECT_FALSE(station.IsOpen());
   EXPECT_STREQ(station.Identity(), "");
-}
-
-TEST(SimStation, IdentityIsCutToItsField) {
-  const SimConfig config;
-  CSimStation station(config, kStart);
+  // The identity is cut to its field.
   const std::string longName(200, 'n');
   station.Open(longName.c_str(), kStart);
   EXPECT_EQ(std::string(station.Identity()), longName.substr(0, 63));

@@ -1,5 +1,4 @@
-// The simulated station Hardware.dll, driven through the binding as the panel drives it. Each
-// test installs its own copy of the library with its own HardwareSim.ini in a folder of its own.
+// The simulated Hardware.dll driven through the binding, each test with its own copy and ini.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -56,57 +55,41 @@ class SimInstall {
   std::string m_folder;
 };
 
-TEST(Simulator, WithoutIniItUsesItsDefaults) {
-  SimInstall sim("defaults", nullptr);
-  ASSERT_TRUE(sim.Load());
-  EXPECT_STREQ(sim.device.ExtGetVersion(), "HardwareSim 1.0");
-  EXPECT_STREQ(sim.device.GetVersion(), "HardwareSim 1.0");
-}
-
-// The entries reach the simulated station; its logic in detail is tested without the library.
+// The entries reach the simulated station its ini describes; the station's logic in detail is
+// tested without the library.
 TEST(Simulator, EntriesDriveTheStationItsIniDescribes) {
+  {
+    SimInstall bare("defaults", nullptr);
+    ASSERT_TRUE(bare.Load());
+    EXPECT_STREQ(bare.device.ExtGetVersion(), "HardwareSim 1.0");
+    EXPECT_STREQ(bare.device.GetVersion(), "HardwareSim 1.0");
+  }
   SimInstall sim("station",
                  "[Inputs]\r\nIn0 = mirror 3\r\nIn1 = invert 3\r\nIn2 = fixed 1\r\n"
                  "[Analog]\r\nCh0 = constant offset=2.5\r\n[Counters]\r\nRate200 = 1000\r\n"
                  "[Distances]\r\nSet301 = 1234.5\r\n");
   ASSERT_TRUE(sim.Load());
   CHardWareDll& d = sim.device;
-  // Closed: inputs read off, outputs are not taken, analog channels read zeros.
   float samples[50];
   for (float& s : samples) s = -999.0f;
-  EXPECT_EQ(d.ExtGetAnalog(0, samples, 50), -1);
-  for (float s : samples) EXPECT_EQ(s, 0.0f);
+  EXPECT_EQ(d.ExtGetAnalog(0, samples, 50), -1);  // closed: zeros
+  EXPECT_EQ(samples[49], 0.0f);
   EXPECT_EQ(d.ExtInPutDig(2), 0);
-  EXPECT_EQ(d.ExtGetFreb(200), 0.0f);
-  d.ExtOutPutDig(3, 1);
 
   d.ExtOpen("ProbeDesk");
-  EXPECT_EQ(d.ExtInPutDig(0), 0);
-  EXPECT_EQ(d.ExtInPutDig(1), 1);
   EXPECT_EQ(d.ExtInPutDig(2), 1);
+  EXPECT_EQ(d.ExtInPutDig(1), 1);
   d.ExtOutPutDig(3, 7);  // any level but 0 switches on
   EXPECT_EQ(d.ExtInPutDig(0), 1);
   EXPECT_EQ(d.ExtInPutDig(1), 0);
-  EXPECT_EQ(d.ExtInPutDig(5), 0);  // by default input n mirrors output n
-  d.ExtOutPutDig(5, 1);
-  EXPECT_EQ(d.ExtInPutDig(5), 1);
-  d.ExtOutPutDig(24, 1);
-  d.ExtOutPutDig(-1, 1);
-  EXPECT_EQ(d.ExtInPutDig(16), 0);
-  EXPECT_EQ(d.ExtInPutDig(-1), 0);
-
   EXPECT_EQ(d.ExtGetAnalog(0, samples, 50), 50);
   for (float s : samples) EXPECT_EQ(s, 2.5f);
-  EXPECT_EQ(d.ExtGetAnalog(16, samples, 50), -1);
-  EXPECT_EQ(samples[49], 0.0f);
   EXPECT_EQ(d.ExtGetAnalog(0, static_cast<float*>(nullptr), 50), 0);
 
-  EXPECT_EQ(d.ExtGetDis(301), 0.0f);
   EXPECT_EQ(d.ExtSetDis(301), 1);
   EXPECT_EQ(d.ExtGetDis(301), 1234.5f);
   d.ExtResetDis(301);
   EXPECT_EQ(d.ExtGetDis(301), 0.0f);
-  EXPECT_EQ(d.ExtSetDis(304), 0);
 
   // Counters count whole counts while running, hold while stopped, and restart on a reset.
   Sleep(200);
@@ -126,7 +109,6 @@ TEST(Simulator, EntriesDriveTheStationItsIniDescribes) {
   // Released, it reads as closed until it is opened again; outputs are remembered.
   d.ExtRelease();
   EXPECT_EQ(d.ExtInPutDig(0), 0);
-  EXPECT_EQ(d.ExtGetFreb(200), 0.0f);
   d.ExtOpen("ProbeDesk");
   EXPECT_EQ(d.ExtInPutDig(0), 1);
 }
@@ -189,6 +171,7 @@ TEST(Simulator, InjectedFaultsReachTheGuard) {
   sim.device.ExtOutPutDig(0, 1);
   EXPECT_EQ(sim.device.ExtInPutDig(0), 1);
 
+  // Each fault once, then the station's own answer.
   EXPECT_EQ(sim.device.ExtGetDis(300), -10000.0f);
   EXPECT_EQ(sim.device.ExtGetDis(300), 0.0f);
   EXPECT_STREQ(sim.device.ExtGetVersion(), "UNKNOW");
