@@ -1,8 +1,6 @@
-// The real StationProbe.exe against hostile input: command-line arguments, directories, calib.ini,
-// loginset.ini and DevOz.ini as a careless installation or a damaged disk could leave them. Every
-// case has one clear outcome: the panel comes up, keeps polling and closes normally (or shows a
-// clear message), shows nothing it did not read, and changes no file it should not.
-// Several inputs share one panel start where they cannot disturb each other: each start is costly.
+// The real StationProbe.exe against hostile arguments, directories, calib.ini, loginset.ini and
+// DevOz.ini: the panel comes up, keeps polling and closes normally, shows nothing it did not read,
+// and changes no file it should not. Inputs that cannot disturb each other share one costly start.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -33,11 +31,6 @@ std::string Declare(const std::string& section, const char* listKey, const std::
          "[About]=" + about + "\r\n";
 }
 
-bool Responds(HWND window) {
-  DWORD_PTR ignored = 0;
-  return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored) != 0;
-}
-
 RECT WindowRect(HWND window) {
   RECT rc{};
   GetWindowRect(window, &rc);
@@ -59,8 +52,7 @@ std::wstring DialogText(HWND dialog) {
   return all;
 }
 
-// A long folder made with the wide functions, which take paths beyond MAX_PATH; removed on
-// destruction with everything the test put into it.
+// A folder beyond MAX_PATH (made with the wide functions), removed with its files on destruction.
 class LongFolder {
  public:
   LongFolder(const std::string& parent, std::size_t totalLength) {
@@ -73,12 +65,8 @@ class LongFolder {
     for (const std::string& file : files_) DeleteFileW(Wide(path_ + "\\" + file).c_str());
     RemoveDirectoryW(Wide(path_).c_str());
   }
-  LongFolder(const LongFolder&) = delete;
-  LongFolder& operator=(const LongFolder&) = delete;
-
   bool ok() const { return ok_; }
   const std::string& Path() const { return path_; }
-  // A file something else may write there, removed with the folder.
   void Own(const char* name) { files_.push_back(name); }
   bool Copy(const std::string& from, const char* name) {
     files_.push_back(name);
@@ -116,7 +104,9 @@ class HostilePanelTest : public testing::Test {
   // Up, answering, polling the device (when it has one), and closing normally with exit code 0.
   static void ExpectAliveAndClose(Panel& panel, const StationFolder& station, bool polling = true) {
     ASSERT_NE(panel.dialog(), nullptr);
-    EXPECT_TRUE(Responds(panel.dialog())) << "the panel does not answer";
+    DWORD_PTR ignored = 0;
+    EXPECT_NE(SendMessageTimeoutW(panel.dialog(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored), 0)
+        << "the panel does not answer";
     if (polling) {
       const std::size_t mark = station.Journal().size();
       EXPECT_TRUE(WaitUntil([&] { return Contains(station.Journal(), "ExtInPutDig 15", mark); }))
@@ -130,10 +120,9 @@ class HostilePanelTest : public testing::Test {
   sptest::SystemDirFile settings_{"SysENV.ini", "hostile"};
 };
 
-// A command line of 100,000 characters is refused by the system before any program sees it; the
-// longest one it takes reaches the panel, whose argument holds 511 characters, so a field past that
-// end does not exist. Digits fill it, so a byte-wise over-read would still parse as a number.
-// The same start reads a calib.ini of 10,000 sections: the first 100 names count.
+// The longest command line the system takes (100,000 characters are refused before any program
+// sees them) reaches an argument buffer of 511: digits fill it, so an over-read would still parse as
+// a number. The same start reads a calib.ini of 10,000 sections, of which the first 100 count.
 TEST_F(HostilePanelTest, HugeArgumentAndTenThousandSections) {
   std::string calib;
   for (int s = 0; s < 10000; ++s) {
@@ -253,6 +242,14 @@ TEST_F(HostilePanelTest, ArgumentsWithoutAnAreaAndHostileCalibAndFontSettings) {
 // calib.ini that cannot be read as a file (a folder, or locked by another process) gives no
 // captions and leaves the file alone; an absurd font size still gives a usable panel.
 TEST_F(HostilePanelTest, UnreadableCalibIniAndAnAbsurdFontSize) {
+  auto expectNumbersOnly = [this](const StationFolder& station) {
+    Panel panel(station, "");
+    ASSERT_TRUE(panel.started());
+    ASSERT_NE(panel.WaitForWindow(), nullptr) << "the panel did not come up";
+    EXPECT_EQ(panel.Text(OutputItem(4)), "4");
+    EXPECT_EQ(panel.Text(InputItem(2)), "2");
+    ExpectAliveAndClose(panel, station);
+  };
   {
     StationFolder station(true);
     ASSERT_NO_FATAL_FAILURE(Install(station));
@@ -260,41 +257,24 @@ TEST_F(HostilePanelTest, UnreadableCalibIniAndAnAbsurdFontSize) {
     ASSERT_TRUE(DeleteFileA(calib.c_str()));
     ASSERT_TRUE(CreateDirectoryA(calib.c_str(), nullptr));
     ASSERT_TRUE(station.AddFile("loginset.ini", "[DLGFONT]\r\nFONTSIZE=2147483648\r\nFONTFOCENAME=Arial\r\n"));
-    {
-      Panel panel(station, "");
-      ASSERT_TRUE(panel.started());
-      ASSERT_NE(panel.WaitForWindow(), nullptr) << "the panel did not come up";
-      EXPECT_EQ(panel.Text(OutputItem(4)), "4");
-      EXPECT_EQ(panel.Text(InputItem(2)), "2");
-      ExpectAliveAndClose(panel, station);
-    }
+    expectNumbersOnly(station);
     EXPECT_NE(GetFileAttributesA(calib.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
     RemoveDirectoryA(calib.c_str());
   }
-  {
-    StationFolder station(true);
-    ASSERT_NO_FATAL_FAILURE(Install(station));
-    const std::string calib = station.Config() + "\\calib.ini";
-    const std::string before = ReadFileBytes(calib);
-    const HANDLE lock = CreateFileA(calib.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-    {
-      Panel panel(station, "");
-      ASSERT_TRUE(panel.started());
-      ASSERT_NE(panel.WaitForWindow(), nullptr) << "the panel did not come up";
-      EXPECT_EQ(panel.Text(OutputItem(4)), "4");
-      EXPECT_EQ(panel.Text(InputItem(2)), "2");
-      ExpectAliveAndClose(panel, station);
-    }
-    CloseHandle(lock);
-    EXPECT_EQ(ReadFileBytes(calib), before);
-  }
+  StationFolder station(true);
+  ASSERT_NO_FATAL_FAILURE(Install(station));
+  const std::string calib = station.Config() + "\\calib.ini";
+  const std::string before = ReadFileBytes(calib);
+  const HANDLE lock = CreateFileA(calib.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  expectNumbersOnly(station);
+  CloseHandle(lock);
+  EXPECT_EQ(ReadFileBytes(calib), before);
 }
 
-// Directories as long as the system library delivers them: the paths built from them exceed the
-// path buffers. The device library path is not formed (no device, the missing-library values), so
-// no other file is loaded in its place; the configuration is read from its own path or not at all,
-// never from the root where an empty directory would lead.
+// Directories whose paths exceed the path buffers: no device library is loaded in place of the one
+// that cannot be named (the missing-library values show), and the configuration is read from its own
+// path or not at all, never from the root an empty directory would lead to.
 TEST_F(HostilePanelTest, DirectoriesLongerThanThePathBuffers) {
   StationFolder station(true);
   ASSERT_TRUE(station.ok());
