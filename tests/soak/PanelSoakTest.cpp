@@ -1,10 +1,7 @@
 // The panel polling the simulated station for a long run, with relayouts and distance colour
-// toggles mixed in: the GDI and USER objects, kernel handles and memory of the process must end
-// where they began. Ticks are given by hand (the timer message sent straight to the panel), so a
-// run is not bound to the timers' periods.
-//   --soak-ticks=n or SP_SOAK_TICKS=n  rounds of the four timers (default 100,000; the environment
-//                                      wins). Under Wine on an emulated CPU a round takes ~0.2 s, so
-//                                      CTest gives a budget of its own (tests/soak/CMakeLists.txt).
+// toggles mixed in: GDI and USER objects, kernel handles and memory must end where they began.
+// Ticks are sent by hand, so a run is not bound to the timers' periods.
+//   --soak-ticks=n or SP_SOAK_TICKS=n  rounds of the four timers (default 100,000; the environment wins)
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -31,8 +28,7 @@ class SoakApp : public fw::Application {
   bool OnStartup() override { return false; }
 } theSoakApp;
 
-// Every input toggling at its own pace and the analog channels changing, so that every tick
-// changes what the panel shows (new lamp images, new texts, rebuilt segment cells).
+// Inputs toggling at their own paces and noisy analog channels: every tick changes what is shown.
 std::string SimulatorSettings() {
   std::string ini = "[Inputs]\r\n";
   for (int k = 0; k < 16; ++k) ini += "In" + std::to_string(k) + " = toggle " + std::to_string(20 + 7 * k) + "\r\n";
@@ -50,7 +46,6 @@ const char kCalibIni[] =
     "AllTD_Din=Door\r\nDoor=2\r\nDoor[About]=DoorSwitch(closed)\r\n"
     "AllTD_A=Weight\r\nWeight=1\r\nWeight[About]=LeftWeight 0-10V\r\n";
 
-// The station in the temporary folder, found by the panel through the system library.
 class SoakStation {
  public:
   SoakStation() {
@@ -129,19 +124,18 @@ class PanelSoak : public ::testing::Test {
     SendMessageW(combo, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(count));
     SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDC_ANALOG_COUNT, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
   }
-  // A click on distance label d: the panel resets or sets the distance and recolours the label.
   void ToggleDistance(int d) {
     HWND label = GetDlgItem(hwnd, IDC_DISTANCE_LABEL_0 + d);
     SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDC_DISTANCE_LABEL_0 + d, STN_CLICKED), reinterpret_cast<LPARAM>(label));
   }
-  // A resize (the panel relayouts on the size change), alternately larger and back, bottom right.
+  // Alternately larger and back, bottom right.
   void Resize(long step) {
     const int grow = step % 2 == 0 ? 0 : 40;
     const int w = Width(placed) + grow;
     const int h = Height(placed) + grow;
     SetWindowPos(hwnd, HWND_BOTTOM, 1280 - w - 20, 1024 - h - 20, w, h, SWP_NOACTIVATE);
   }
-  // One round of the four timers; every `rare` rounds a resize and a colour toggle as well.
+  // One round of the four timers; every 250 rounds a resize and a colour toggle as well.
   void Round(long i) {
     for (UINT_PTR id = 1; id <= 4; ++id) SendMessageW(hwnd, WM_TIMER, id, 0);
     if (i % 8 == 7) sptest::PumpMessages();  // the paints the ticks asked for
@@ -162,11 +156,9 @@ class PanelSoak : public ::testing::Test {
   RECT placed{};
 };
 
-// The counting itself: where the system gives no figures they come from probing, and a probe that
-// saw nothing would let any leak pass.
+// The counting itself: a probe that saw nothing would let any leak pass.
 TEST(ProcessCountsTest, SeeWhatTheProcessTakesAndGivesBack) {
-  // The windows are children of one top-level window that lives through the test: a top-level
-  // window brings the system's own input method window along.
+  // Children of one lasting top-level window: a new top-level window brings an input method window.
   HWND top = CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   struct Held {
     HBRUSH brushes[5];

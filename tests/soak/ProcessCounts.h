@@ -1,6 +1,6 @@
-// What a process holds of the system's resources, read the same way at the start and the end of a
-// long run so that growth shows. Where the system does not report a count (Wine answers 0 to
-// GetGuiResources), the handle tables are probed instead; `probed` says which way a count came.
+// What a process holds of the system's resources, read alike at the start and end of a long run.
+// Where the system reports no count (Wine answers 0 to GetGuiResources) the handle tables are
+// probed instead; `probed` says which way a count came.
 #pragma once
 
 #include <windows.h>
