@@ -46,7 +46,7 @@ std::wstring DialogText(HWND dialog) {
     if (lstrcmpiW(cls, L"Static") != 0) continue;
     wchar_t text[512] = {};
     DWORD_PTR got = 0;
-    SendMessageTimeoutW(child, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &got);
+    SendMessageTimeoutW(child, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, kWaitTimeout, &got);
     all += text;
   }
   return all;
@@ -105,7 +105,7 @@ class HostilePanelTest : public testing::Test {
   static void ExpectAliveAndClose(Panel& panel, const StationFolder& station, bool polling = true) {
     ASSERT_NE(panel.dialog(), nullptr);
     DWORD_PTR ignored = 0;
-    EXPECT_NE(SendMessageTimeoutW(panel.dialog(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored), 0)
+    EXPECT_NE(SendMessageTimeoutW(panel.dialog(), WM_NULL, 0, 0, SMTO_NORMAL, kWaitTimeout, &ignored), 0)
         << "the panel does not answer";
     if (polling) {
       const std::size_t mark = station.Journal().size();
