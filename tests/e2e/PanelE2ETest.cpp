@@ -284,58 +284,6 @@ TEST_F(PanelE2ETest, WithoutTheDeviceLibraryShowsErrorValuesAndStillCloses) {
   EXPECT_FALSE(FileExists(station.Device() + "\\journal.txt"));
 }
 
-TEST_F(PanelE2ETest, DeletingASectionInTheConfigurationManagerRestoresTheNumbers) {
-  StationFolder station(true);
-  ASSERT_NO_FATAL_FAILURE(Install(station));
-  Panel panel(station, "");
-  ASSERT_TRUE(panel.started());
-  ASSERT_NE(panel.WaitForWindow(), nullptr) << "the panel did not come up";
-  ASSERT_EQ(panel.Text(1059), "LiftMotor");
-
-  // The manager is modal: everything towards it is posted, then its windows are looked for.
-  PostMessageW(panel.Item(IDC_CFGMGR), BM_CLICK, 0, 0);
-  const HWND manager = WaitForDialogOf(panel.pid(), panel.dialog(), IDC_CFG_SECTION_LIST, "ListBox");
-  ASSERT_NE(manager, nullptr) << "no configuration manager";
-  const HWND sections = GetDlgItem(manager, IDC_CFG_SECTION_LIST);
-  LRESULT desk = LB_ERR;
-  const LRESULT count = SendMessageW(sections, LB_GETCOUNT, 0, 0);
-  std::wstring listed;
-  for (LRESULT i = 0; i < count && desk == LB_ERR; ++i) {
-    wchar_t name[256] = {};
-    if (SendMessageW(sections, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0) < 256 &&
-        SendMessageW(sections, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(name)) != LB_ERR) {
-      listed += std::wstring(name) + L";";
-      if (std::wstring(name) == L"Desk") desk = i;
-    }
-  }
-  ASSERT_NE(desk, LB_ERR) << count << " sections listed, none is Desk: " << std::string(listed.begin(), listed.end());
-  SendMessageW(sections, LB_SETCURSEL, static_cast<WPARAM>(desk), 0);
-  PostMessageW(manager, WM_COMMAND, MAKEWPARAM(IDC_CFG_SECTION_LIST, LBN_DBLCLK), reinterpret_cast<LPARAM>(sections));
-
-  // The question (Yes), then the outcome (OK).
-  const HWND question = WaitForDialogOf(panel.pid(), manager, IDYES, "Button");
-  ASSERT_NE(question, nullptr) << "no question before deleting";
-  Answer(question, IDYES);
-  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(question); })) << "the question stayed";
-  const HWND outcome = WaitForDialogOf(panel.pid(), manager, IDOK, "Button");
-  ASSERT_NE(outcome, nullptr) << "no outcome message";
-  Answer(outcome, IDOK);
-  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(outcome); }));
-  PostMessageW(manager, WM_CLOSE, 0, 0);
-  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(manager); })) << "the manager did not close";
-
-  // Back in the panel: the captions were read again and the section is gone.
-  EXPECT_TRUE(WaitUntil([&] { return panel.Text(1059) == "4"; })) << panel.Text(1059);
-  EXPECT_EQ(panel.Text(IDC_INPUT_CAPTION_0 + 2), "2");
-  EXPECT_EQ(panel.Text(IDC_ANALOG_CAPTION_0 + 2), "1");
-  char left[64] = {};
-  GetPrivateProfileStringA("Desk", "Lift", "", left, sizeof left, (station.Config() + "\\calib.ini").c_str());
-  EXPECT_STREQ(left, "");
-
-  PostMessageW(panel.dialog(), WM_CLOSE, 0, 0);
-  EXPECT_EQ(panel.WaitForExit(), 0);
-}
-
 // Every device call faults (`kind` as the simulator's fault settings name it): the panel still
 // comes up, keeps polling past the faults and closes through the whole sequence.
 class FaultingDeviceTest : public PanelE2ETest {
