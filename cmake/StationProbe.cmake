@@ -97,3 +97,45 @@ function(sp_setup_googletest)
     add_library(GTest::gtest_main ALIAS gtest_main)
   endif()
 endfunction()
+
+# Fuzz targets of the portable logic (native preset, with the sanitizers): libFuzzer where the
+# compiler has it, otherwise our own driver (tests/fuzz/FuzzDriver.cpp).
+if(SP_NATIVE)
+  include(CheckCXXSourceCompiles)
+  set(CMAKE_REQUIRED_FLAGS -fsanitize=fuzzer)
+  set(CMAKE_REQUIRED_LINK_OPTIONS -fsanitize=fuzzer)
+  check_cxx_source_compiles([[
+    #include <cstddef>
+    #include <cstdint>
+    extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t*, std::size_t) { return 0; }
+  ]] SP_FUZZ_HAVE_LIBFUZZER)
+  unset(CMAKE_REQUIRED_FLAGS)
+  unset(CMAKE_REQUIRED_LINK_OPTIONS)
+
+  # sp_add_fuzz(name SOURCES ... LIBS ... CORPUS folder [SECONDS s])
+  function(sp_add_fuzz name)
+    cmake_parse_arguments(A "" "CORPUS;SECONDS" "SOURCES;LIBS" ${ARGN})
+    if(NOT A_SECONDS)
+      set(A_SECONDS 5)
+    endif()
+    add_executable(${name} ${A_SOURCES})
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}
+      ${PROJECT_SOURCE_DIR}/tests/fuzz)
+    target_link_libraries(${name} PRIVATE ${A_LIBS})
+    # Index checks in the standard containers: an index that stays inside the allocation is caught too.
+    target_compile_definitions(${name} PRIVATE _GLIBCXX_ASSERTIONS)
+    sp_warnings(${name})
+    if(SP_FUZZ_HAVE_LIBFUZZER)
+      target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+      target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+      file(MAKE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/${name}-corpus)
+      add_test(NAME ${name} COMMAND ${name} -max_total_time=${A_SECONDS} -seed=1
+               ${CMAKE_CURRENT_BINARY_DIR}/${name}-corpus ${A_CORPUS})
+    else()
+      target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/fuzz/FuzzDriver.cpp)
+      add_test(NAME ${name} COMMAND ${name} --seconds ${A_SECONDS} ${A_CORPUS})
+    endif()
+    set_tests_properties(${name} PROPERTIES LABELS "native;fuzz" TIMEOUT 120
+                         WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+  endfunction()
+endif()
