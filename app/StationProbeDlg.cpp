@@ -74,11 +74,13 @@ BOOL CStationProbeDlg::OnInitDialog() {
   AddAboutToSystemMenu();                                         // 2
   SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));    // 3
   SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
-  LoadLibrariesAndPaths();                                        // 4-6, 10-11
-  m_nAnalogCount = 8;                                             // 7
+  LoadSystemLibraryAndPaths();
+  // The read-outs and the count are set before the device is opened.
+  m_nAnalogCount = 8;
   for (int k = 0; k < kAnalogs; ++k) m_pAnalogDisplay[k] = &m_analogReadout[k];
-  for (int k = 0; k < kAnalogs; ++k) m_pAnalogDisplay[k]->SetText("0.000");  // 8
-  SendDlgItemMessageW(hwnd, IDC_ANALOG_COUNT, CB_SELECTSTRING, 0, reinterpret_cast<LPARAM>(L"8"));  // 9
+  for (int k = 0; k < kAnalogs; ++k) m_pAnalogDisplay[k]->SetText("0.000");
+  SendDlgItemMessageW(hwnd, IDC_ANALOG_COUNT, CB_SELECTSTRING, 0, reinterpret_cast<LPARAM>(L"8"));
+  OpenDevice();
 
   SetTimer(hwnd, kTimerInputs, 300, nullptr);                     // 12
   SetTimer(hwnd, kTimerAnalogs, 400, nullptr);
@@ -105,7 +107,7 @@ void CStationProbeDlg::AddAboutToSystemMenu() {
   }
 }
 
-void CStationProbeDlg::LoadLibrariesAndPaths() {
+void CStationProbeDlg::LoadSystemLibraryAndPaths() {
   if (LoadSysEnvLibrary(1) < 0) {
     fw::MessageBoxGbk(GetHwnd(), "Sysenv.dll 加载错误或者没有该文件！", fw::Application::Current()->Name(), MB_OK);
   } else {
@@ -120,6 +122,9 @@ void CStationProbeDlg::LoadLibrariesAndPaths() {
   HINSTANCE exe = GetModuleHandleW(nullptr);
   g_hbmLampOn = static_cast<HBITMAP>(LoadImageW(exe, MAKEINTRESOURCEW(IDB_LAMP_ON), IMAGE_BITMAP, 0, 0, 0));
   g_hbmLampOff = static_cast<HBITMAP>(LoadImageW(exe, MAKEINTRESOURCEW(IDB_LAMP_OFF), IMAGE_BITMAP, 0, 0, 0));
+}
+
+void CStationProbeDlg::OpenDevice() {
 
   // The device library path is held in 256 bytes: a longer one is not formed (the load then fails
   // cleanly) rather than cut into the path of some other file.

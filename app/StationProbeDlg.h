@@ -57,7 +57,8 @@ class CStationProbeDlg : public CBDialog {
 
  private:
   void AddAboutToSystemMenu();
-  void LoadLibrariesAndPaths();
+  void LoadSystemLibraryAndPaths();
+  void OpenDevice();
   void PlaceFromCommandLine();
   void OnPaint();
   HBRUSH OnCtlColor(HDC dc, HWND control, UINT msg);

@@ -88,7 +88,11 @@ bool CHardWareDll::Load(const char* path) {
 
 void CHardWareDll::Unload() {
   if (m_hModule == nullptr) return;
-  FreeLibrary(m_hModule);
+  // The library's own detach code runs inside FreeLibrary: guarded like any of its entries, so a
+  // fault there still lets the panel end cleanly.
+  const std::uint32_t module = fw::Slot(m_hModule);
+  fw::NativeResult result;
+  devbind::GuardedCall(reinterpret_cast<const void*>(&FreeLibrary), &module, 1, false, &result);
   m_hModule = nullptr;
   for (const void*& entry : m_pEntries) entry = nullptr;
 }

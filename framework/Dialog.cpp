@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "framework/Application.h"
 #include "framework/Messages.h"
 #include "framework/ResourceModule.h"
 #include "framework/Text.h"
@@ -32,21 +33,29 @@ INT_PTR Dialog::DoModal() {
   modal_ = true;
   ended_ = false;
   result_ = -1;
-  HWND hwnd = CreateDialogParamW(GetResourceModule(), MAKEINTRESOURCEW(templateId_), parent_, DialogProc,
+  // A parentless modal dialog is owned by the application's main window (the panel), which stays
+  // disabled until it closes: no second copy, nothing hidden behind, no exit underneath it.
+  HWND owner = parent_;
+  if (owner == nullptr) {
+    const Application* app = Application::Current();
+    const Window* main = app != nullptr ? app->MainWindow() : nullptr;
+    if (main != nullptr && main != this && main->IsWindow()) owner = main->GetHwnd();
+  }
+  HWND hwnd = CreateDialogParamW(GetResourceModule(), MAKEINTRESOURCEW(templateId_), owner, DialogProc,
                                  reinterpret_cast<LPARAM>(this));
   if (hwnd == nullptr) {
     modal_ = false;
     return -1;
   }
-  const bool parentWasEnabled = parent_ != nullptr && IsWindowEnabled(parent_);
-  if (parentWasEnabled) EnableWindow(parent_, FALSE);
+  const bool ownerWasEnabled = owner != nullptr && IsWindowEnabled(owner);
+  if (ownerWasEnabled) EnableWindow(owner, FALSE);
   if (!ended_) {
     ShowWindow(hwnd, SW_SHOW);
     RunModalLoop();
   }
-  if (parentWasEnabled) {
-    EnableWindow(parent_, TRUE);
-    SetActiveWindow(parent_);
+  if (ownerWasEnabled) {
+    EnableWindow(owner, TRUE);
+    SetActiveWindow(owner);
   }
   if (::IsWindow(hwnd)) DestroyWindow(hwnd);
   modal_ = false;

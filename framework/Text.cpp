@@ -29,6 +29,15 @@ std::string WideToGbk(const wchar_t* text, int length) {
 }
 
 BOOL SetWindowTextGbk(HWND hwnd, const char* text) {
+  // The polling ticks set texts several times a second: short ones go through a fixed buffer,
+  // so a tick allocates nothing.
+  wchar_t wide[1024];
+  const int length = text != nullptr ? static_cast<int>(strnlen(text, sizeof wide / sizeof wide[0])) : 0;
+  if (length < static_cast<int>(sizeof wide / sizeof wide[0])) {
+    const int n = length > 0 ? MultiByteToWideChar(kGbkCodePage, 0, text, length, wide, length) : 0;
+    wide[n > 0 ? n : 0] = L'\0';
+    return SetWindowTextW(hwnd, wide);
+  }
   return SetWindowTextW(hwnd, GbkToWide(text).c_str());
 }
 
