@@ -6,15 +6,14 @@
 #include <cstring>
 
 #include "app/AboutDlg.h"
-#include "app/CaptionsWin32.h"
 #include "cfgmgr/CfgDlg.h"
-#include "app/PanelFormat.h"
 #include "devbind/HardWareDll.h"
 #include "framework/Application.h"
 #include "framework/GbkText.h"
 #include "framework/Messages.h"
 #include "framework/Text.h"
 #include "res/resource.h"
+#include "station/PanelFormat.h"
 #include "sysbind/SysEnv.h"
 
 namespace {
@@ -32,34 +31,23 @@ void SetItemTextGbk(HWND dialog, int item, const char* text) { fw::SetWindowText
 
 }  // namespace
 
-CStationProbeDlg::CStationProbeDlg(HWND parent) : CBDialog(IDD_STATIONPROBE_DIALOG, parent) {
-  std::memset(m_nDistanceState, 0, sizeof m_nDistanceState);
-  m_bDragWindow = 0;
-  std::memset(&m_capDout, 0, sizeof m_capDout);
-  std::memset(&m_capDin, 0, sizeof m_capDin);
-  std::memset(&m_capAnalog, 0, sizeof m_capAnalog);
-  std::memset(m_pAnalogDisplay, 0, sizeof m_pAnalogDisplay);
-  m_nAnalogCount = 0;
-  m_rcWindow = RECT{0, 0, 0, 0};
-  std::memset(m_pAnalogCaptionCtrl, 0, sizeof m_pAnalogCaptionCtrl);
-  std::memset(m_pDinCaptionCtrl, 0, sizeof m_pDinCaptionCtrl);
-  std::memset(m_pDoutCaptionCtrl, 0, sizeof m_pDoutCaptionCtrl);
-  m_hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
-}
+CStationProbeDlg::CStationProbeDlg(HWND parent)
+    : CBDialog(IDD_STATIONPROBE_DIALOG, parent),
+      m_hIcon(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
 
 CStationProbeDlg::~CStationProbeDlg() = default;
 
 int CStationProbeDlg::OutputItem(int channel) {
   if (channel == 0) return IDC_OUTPUT_0;
-  if (channel >= 1 && channel <= 15) return 1055 + channel;
-  if (channel >= 16 && channel <= 23) return 1057 + channel;
+  if (channel >= 1 && channel <= 15) return IDC_OUTPUT_1 + channel - 1;
+  if (channel >= 16 && channel <= 23) return IDC_OUTPUT_16 + channel - 16;
   return 0;
 }
 
 int CStationProbeDlg::OutputChannel(int item) {
   if (item == IDC_OUTPUT_0) return 0;
-  if (item >= 1056 && item <= 1070) return item - 1055;
-  if (item >= 1073 && item <= 1080) return item - 1057;
+  if (item >= IDC_OUTPUT_1 && item <= IDC_OUTPUT_15) return item - IDC_OUTPUT_1 + 1;
+  if (item >= IDC_OUTPUT_16 && item <= IDC_OUTPUT_23) return item - IDC_OUTPUT_16 + 16;
   return -1;
 }
 
@@ -70,9 +58,9 @@ void CStationProbeDlg::DoDataExchange() {
 
 BOOL CStationProbeDlg::OnInitDialog() {
   HWND hwnd = GetHwnd();
-  CBDialog::OnInitDialog();                                       // 1: binds the controls
-  AddAboutToSystemMenu();                                         // 2
-  SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));    // 3
+  CBDialog::OnInitDialog();  // binds the controls
+  AddAboutToSystemMenu();
+  SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
   SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
   LoadSystemLibraryAndPaths();
   // The read-outs and the count are set before the device is opened.
@@ -82,19 +70,19 @@ BOOL CStationProbeDlg::OnInitDialog() {
   SendDlgItemMessageW(hwnd, IDC_ANALOG_COUNT, CB_SELECTSTRING, 0, reinterpret_cast<LPARAM>(L"8"));
   OpenDevice();
 
-  SetTimer(hwnd, kTimerInputs, 300, nullptr);                     // 12
+  SetTimer(hwnd, kTimerInputs, 300, nullptr);
   SetTimer(hwnd, kTimerAnalogs, 400, nullptr);
   SetTimer(hwnd, kTimerCounters, 500, nullptr);
   SetTimer(hwnd, kTimerDistances, 500, nullptr);
-  m_mover.BindDialog(hwnd);                                       // 13
-  PlaceFromCommandLine();                                         // 14
-  m_mover.Relayout();                                             // 15
-  RefreshCaptions();                                              // 16
-  for (int d = 0; d < 4; ++d) {                                   // 17
+  m_mover.BindDialog(hwnd);
+  PlaceFromCommandLine();
+  m_mover.Relayout();
+  RefreshCaptions();
+  for (int d = 0; d < 4; ++d) {
     m_distanceLabel[d].SetBackgroundColor(RGB(255, 0, 0));
     m_distanceLabel[d].SetCentered(TRUE);
   }
-  return TRUE;                                                    // 18
+  return TRUE;
 }
 
 void CStationProbeDlg::AddAboutToSystemMenu() {
@@ -113,15 +101,11 @@ void CStationProbeDlg::LoadSystemLibraryAndPaths() {
   } else {
     GetSysEnv(&SysEnvRecord);
   }
-  const std::string configDir = SysEnvConfigDirectory();  // the directory as it stands, no separator changed
-  g_strCalibIni = configDir + "\\calib.ini";
-  g_strSysOzIni = configDir + "\\sysOz.ini";
-  g_strDevIdIni = configDir + "\\DevID.ini";
-  g_strDevOzIni = configDir + "\\DevOz.ini";
+  m_paths = station::ConfigPaths::InDirectory(SysEnvConfigDirectory());  // the directory as it stands
 
   HINSTANCE exe = GetModuleHandleW(nullptr);
-  g_hbmLampOn = static_cast<HBITMAP>(LoadImageW(exe, MAKEINTRESOURCEW(IDB_LAMP_ON), IMAGE_BITMAP, 0, 0, 0));
-  g_hbmLampOff = static_cast<HBITMAP>(LoadImageW(exe, MAKEINTRESOURCEW(IDB_LAMP_OFF), IMAGE_BITMAP, 0, 0, 0));
+  if (!m_lampOn) m_lampOn.Reset(static_cast<HBITMAP>(LoadImageW(exe, MAKEINTRESOURCEW(IDB_LAMP_ON), IMAGE_BITMAP, 0, 0, 0)));
+  if (!m_lampOff) m_lampOff.Reset(static_cast<HBITMAP>(LoadImageW(exe, MAKEINTRESOURCEW(IDB_LAMP_OFF), IMAGE_BITMAP, 0, 0, 0)));
 }
 
 void CStationProbeDlg::OpenDevice() {
@@ -147,7 +131,7 @@ void CStationProbeDlg::PlaceFromCommandLine() {
     char field[512] = {};
     GetField(argument, field, i);
     field[sizeof field - 1] = '\0';
-    edges[i] = panel::ToInt(field);
+    edges[i] = station::ToInt(field);
   }
   m_rcWindow = RECT{edges[0], edges[1], edges[2], edges[3]};
   // Fields the system library did not deliver (or nonsense) would shrink the panel to nothing and
@@ -163,23 +147,15 @@ namespace {
 int FieldOf(const char* text, char* out, int index) { return GetField(text, out, index); }
 int PartOf(const char* text, char* out, int index, char delimiter) { return GetField2(text, out, index, delimiter); }
 
+// Reads one kind of channel afresh and shows each caption, or the channel's number.
 template <int N>
-void ReadKind(const char* listKey, ChannelCaptions<N>& table) {
-  panel::ReadCaptionsFromFile(g_strCalibIni.c_str(), &FieldOf, &PartOf, listKey, table);
-}
-
-// Stores each channel's control in `controls` and shows its caption, or its number.
-template <int N>
-void ShowKind(HWND dialog, ChannelCaptions<N>& table, HWND* controls, int (*itemOf)(int)) {
+void RefreshKind(HWND dialog, const std::string& calibIni, const char* listKey, ChannelCaptions<N>& table,
+                 int (*itemOf)(int)) {
+  station::ClearFlags(table);
+  station::ReadCaptionsFromFile(calibIni.c_str(), &FieldOf, &PartOf, listKey, table);
   for (int k = 0; k < N; ++k) {
-    HWND control = GetDlgItem(dialog, itemOf(k));
-    controls[k] = control;
     char number[12];
-    if (table.flags[k] == 1) {
-      if (control != nullptr && IsWindow(control)) fw::SetWindowTextGbk(control, table.texts[k]);
-    } else {
-      fw::SetWindowTextGbk(control, panel::ChannelText(0, "", k, number, sizeof number));
-    }
+    fw::SetWindowTextGbk(GetDlgItem(dialog, itemOf(k)), station::ChannelText(table, k, number));
   }
 }
 
@@ -188,51 +164,28 @@ int AnalogCaptionItem(int k) { return IDC_ANALOG_CAPTION_0 + 2 * k; }
 
 }  // namespace
 
-void CStationProbeDlg::ReadDoutCaptions(ChannelCaptions<kOutputs>& table) { ReadKind(panel::kDoutListKey, table); }
-void CStationProbeDlg::ReadDinCaptions(ChannelCaptions<kInputs>& table) { ReadKind(panel::kDinListKey, table); }
-void CStationProbeDlg::ReadAnalogCaptions(ChannelCaptions<kAnalogs>& table) { ReadKind(panel::kAnalogListKey, table); }
-
-void CStationProbeDlg::ShowDoutCaptions(ChannelCaptions<kOutputs>& table) {
-  ShowKind(GetHwnd(), table, m_pDoutCaptionCtrl, &CStationProbeDlg::OutputItem);
-}
-void CStationProbeDlg::ShowDinCaptions(ChannelCaptions<kInputs>& table) {
-  ShowKind(GetHwnd(), table, m_pDinCaptionCtrl, &InputCaptionItem);
-}
-void CStationProbeDlg::ShowAnalogCaptions(ChannelCaptions<kAnalogs>& table) {
-  ShowKind(GetHwnd(), table, m_pAnalogCaptionCtrl, &AnalogCaptionItem);
-}
-
-void CStationProbeDlg::ClearCaptionFlags() {
-  panel::ClearFlags(m_capDout);
-  panel::ClearFlags(m_capDin);
-  panel::ClearFlags(m_capAnalog);
-}
-
 void CStationProbeDlg::RefreshCaptions() {
-  ReadDoutCaptions(m_capDout);
-  ShowDoutCaptions(m_capDout);
-  ReadDinCaptions(m_capDin);
-  ShowDinCaptions(m_capDin);
-  ReadAnalogCaptions(m_capAnalog);
-  ShowAnalogCaptions(m_capAnalog);
+  RefreshKind(GetHwnd(), m_paths.calibIni, station::kDoutListKey, m_capDout, &CStationProbeDlg::OutputItem);
+  RefreshKind(GetHwnd(), m_paths.calibIni, station::kDinListKey, m_capDin, &InputCaptionItem);
+  RefreshKind(GetHwnd(), m_paths.calibIni, station::kAnalogListKey, m_capAnalog, &AnalogCaptionItem);
 }
 
 void CStationProbeDlg::PollInputs() {
   for (int k = 0; k < kInputs; ++k) {
     const int v = theHardWare.ExtInPutDig(k);
     SendDlgItemMessageW(GetHwnd(), IDC_INPUT_LAMP_0 + k, STM_SETIMAGE, IMAGE_BITMAP,
-                        reinterpret_cast<LPARAM>(v == 1 ? g_hbmLampOn : g_hbmLampOff));
+                        reinterpret_cast<LPARAM>(v == 1 ? m_lampOn.Get() : m_lampOff.Get()));
   }
 }
 
 void CStationProbeDlg::PollAnalogs() {
   char text[100] = {};
-  float samples[panel::kAnalogSamples] = {};
+  float samples[station::kAnalogSamples] = {};
   const int count = m_nAnalogCount < kAnalogs ? m_nAnalogCount : kAnalogs;
   for (int j = 0; j < count; ++j) {
     // The samples are deliberately not cleared between channels: a short reading keeps the rest.
-    theHardWare.ExtGetAnalog(j, samples, panel::kAnalogSamples);
-    panel::FormatAnalog(panel::AnalogMean(samples), text, sizeof text);
+    theHardWare.ExtGetAnalog(j, samples, station::kAnalogSamples);
+    station::FormatAnalog(station::AnalogMean(samples), text, sizeof text);
     if (m_pAnalogDisplay[j] != nullptr) m_pAnalogDisplay[j]->SetText(text);
   }
 }
@@ -240,7 +193,7 @@ void CStationProbeDlg::PollAnalogs() {
 void CStationProbeDlg::PollCounters() {
   char text[550] = {};
   for (int n = 0; n < 8; ++n) {
-    panel::FormatCounter(theHardWare.ExtGetFreb(200 + n), text, sizeof text);
+    station::FormatCounter(theHardWare.ExtGetFreb(200 + n), text, sizeof text);
     SetItemTextGbk(GetHwnd(), kCounterItems[n], text);
   }
 }
@@ -248,7 +201,7 @@ void CStationProbeDlg::PollCounters() {
 void CStationProbeDlg::PollDistances() {
   char text[550] = {};
   for (int d = 0; d < 4; ++d) {
-    panel::FormatDistance(theHardWare.ExtGetDis(300 + d), text, sizeof text);
+    station::FormatDistance(theHardWare.ExtGetDis(300 + d), text, sizeof text);
     SetItemTextGbk(GetHwnd(), IDC_DISTANCE_VALUE_0 + d, text);
   }
 }
@@ -265,15 +218,14 @@ void CStationProbeDlg::OnTimer(UINT_PTR id) {
 
 void CStationProbeDlg::OnPaint() {
   HWND hwnd = GetHwnd();
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(hwnd, &ps);
+  const fw::PaintDC paint(hwnd);
+  HDC dc = paint.Get();
   SendMessageW(hwnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
   RECT rc;
   GetClientRect(hwnd, &rc);
   const int x = (rc.right - rc.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
   const int y = (rc.bottom - rc.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
   DrawIcon(dc, x, y, m_hIcon);
-  EndPaint(hwnd, &ps);
 }
 
 HBRUSH CStationProbeDlg::OnCtlColor(HDC dc, HWND control, UINT msg) {
@@ -306,8 +258,6 @@ void CStationProbeDlg::OnCancel() {
   EndDialog(0);
 }
 
-bool CStationProbeDlg::PreTranslateMessage(MSG* msg) { return CBDialog::PreTranslateMessage(msg); }
-
 void CStationProbeDlg::OnOutputToggle(int item) {
   const int channel = OutputChannel(item);
   if (channel < 0) return;
@@ -325,7 +275,7 @@ void CStationProbeDlg::OnAllOutputsLow() {
 void CStationProbeDlg::OnAnalogCountChanged() {
   char text[10] = {};
   fw::GetWindowTextGbk(GetDlgItem(GetHwnd(), IDC_ANALOG_COUNT), text, sizeof text);
-  m_nAnalogCount = panel::ToInt(text);
+  m_nAnalogCount = station::ToInt(text);
 }
 
 void CStationProbeDlg::OnDistanceToggle(int label) {
@@ -365,9 +315,9 @@ bool CStationProbeDlg::OnCommand(int id, int code) {
 }
 
 void CStationProbeDlg::OnConfigurationManager() {
-  CCfgDlg dlg(nullptr);
+  // Parentless, so owned by the application's main window: the panel is disabled while it runs.
+  CCfgDlg dlg(nullptr, m_paths);
   dlg.DoModal();
-  ClearCaptionFlags();
   RefreshCaptions();
 }
 
@@ -423,8 +373,6 @@ bool CStationProbeDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRE
     case WM_CLOSE:
       OnClose();
       return false;  // the default close handling issues Cancel
-    case WM_COPYDATA:
-      return false;
     case WM_COMMAND:
       if (lParam != 0 && OnCommand(fw::CommandId(wParam), fw::CommandCode(wParam))) {
         result = 0;

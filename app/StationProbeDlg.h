@@ -4,11 +4,9 @@
 
 #include <windows.h>
 
-#include <string>
-
-#include "app/Captions.h"
-#include "app/PanelGlobals.h"
-#include "framework/Window.h"
+#include "framework/Gdi.h"
+#include "station/Captions.h"
+#include "station/ProfileWin32.h"
 #include "widgets/BDialog.h"
 #include "widgets/ColorStatic.h"
 #include "widgets/Digistring.h"
@@ -34,25 +32,16 @@ class CStationProbeDlg : public CBDialog {
   void PollCounters();
   void PollDistances();
 
-  // Channel captions from calib.ini.
-  void ReadDoutCaptions(ChannelCaptions<kOutputs>& table);
-  void ReadDinCaptions(ChannelCaptions<kInputs>& table);
-  void ReadAnalogCaptions(ChannelCaptions<kAnalogs>& table);
-  void ShowDoutCaptions(ChannelCaptions<kOutputs>& table);
-  void ShowDinCaptions(ChannelCaptions<kInputs>& table);
-  void ShowAnalogCaptions(ChannelCaptions<kAnalogs>& table);
-  void ClearCaptionFlags();
+  // Reads the channel captions from calib.ini and shows them (outputs, inputs, analog channels).
   void RefreshCaptions();
 
   int AnalogCount() const { return m_nAnalogCount; }
-  const RECT& PlacedRect() const { return m_rcWindow; }
 
  protected:
   void DoDataExchange() override;
   BOOL OnInitDialog() override;
   void OnOK() override;
   void OnCancel() override;
-  bool PreTranslateMessage(MSG* msg) override;
   bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
  private:
@@ -73,21 +62,20 @@ class CStationProbeDlg : public CBDialog {
   void OnDragPress(LPARAM position);
   void OnClose();
 
-  // Members in this order (the layout the rest of the station's tools know).
-  int m_nDistanceState[4];
-  int m_bDragWindow;
-  ChannelCaptions<kOutputs> m_capDout;
-  ChannelCaptions<kInputs> m_capDin;
-  ChannelCaptions<kAnalogs> m_capAnalog;
-  CDigistring* m_pAnalogDisplay[kAnalogs];
-  int m_nAnalogCount;
+  int m_nDistanceState[4] = {};
+  int m_bDragWindow = 0;
+  ChannelCaptions<kOutputs> m_capDout{};
+  ChannelCaptions<kInputs> m_capDin{};
+  ChannelCaptions<kAnalogs> m_capAnalog{};
+  CDigistring* m_pAnalogDisplay[kAnalogs] = {};
+  int m_nAnalogCount = 0;
   CMoveControl m_mover;
-  RECT m_rcWindow;
-  HWND m_pAnalogCaptionCtrl[24];
-  HWND m_pDinCaptionCtrl[24];
-  HWND m_pDoutCaptionCtrl[24];
+  RECT m_rcWindow{};
+  station::ConfigPaths m_paths;
+  fw::Bitmap m_lampOn;   // input is 1
+  fw::Bitmap m_lampOff;  // anything else
   // Controls bound to dialog items.
-  CColorStatic m_distanceLabel[4];     // 1175..1178
-  CDigistring m_analogReadout[kAnalogs];  // 1119 + 2k
+  CColorStatic m_distanceLabel[4];        // IDC_DISTANCE_LABEL_0..3
+  CDigistring m_analogReadout[kAnalogs];  // IDC_ANALOG_READOUT_0 + 2k
   HICON m_hIcon;
 };

@@ -4,14 +4,12 @@
 #include <cstring>
 #include <string>
 
-#include "app/CaptionsWin32.h"
-#include "app/PanelGlobals.h"
-#include "cfgmgr/SectionList.h"
 #include "framework/Application.h"
 #include "framework/GbkText.h"
 #include "framework/Messages.h"
 #include "framework/Text.h"
 #include "res/resource.h"
+#include "station/SectionList.h"
 #include "sysbind/SysEnv.h"
 
 namespace {
@@ -19,16 +17,6 @@ namespace {
 const char* AppName() {
   fw::Application* app = fw::Application::Current();
   return app != nullptr ? app->Name() : "StationProbe";
-}
-
-// Texts of the file are in the system code page, as the narrow profile functions give them.
-std::wstring FromSystemCodePage(const char* text) {
-  const int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-  if (n <= 0) return std::wstring();
-  std::wstring out(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text, -1, &out[0], n);
-  out.resize(static_cast<std::size_t>(n - 1));
-  return out;
 }
 
 // True when the file can be rewritten, or does not exist yet. A read-only file is left alone even
@@ -48,20 +36,15 @@ bool CanRewrite(const char* gbkPath) {
 
 // Deletes the section from calib.ini, then from DevOz.ini, and only when both can be rewritten: a
 // deletion that would fail half-way loses nothing. The result is that of DevOz.ini.
-BOOL DeleteFromBothFiles(const char* section) {
-  if (!CanRewrite(g_strCalibIni.c_str()) || !CanRewrite(g_strDevOzIni.c_str())) return FALSE;
-  DeleteProfileSection(section, g_strCalibIni.c_str());
-  return DeleteProfileSection(section, g_strDevOzIni.c_str());
+BOOL DeleteFromBothFiles(const station::ConfigPaths& paths, const char* section) {
+  if (!CanRewrite(paths.calibIni.c_str()) || !CanRewrite(paths.devOzIni.c_str())) return FALSE;
+  station::DeleteProfileSection(section, paths.calibIni.c_str());
+  return station::DeleteProfileSection(section, paths.devOzIni.c_str());
 }
 
 }  // namespace
 
-BOOL DeleteProfileSection(const char* section, const char* gbkPath) {
-  if (section == nullptr || section[0] == '\0') return FALSE;
-  return WritePrivateProfileSectionW(FromSystemCodePage(section).c_str(), nullptr, fw::GbkToWide(gbkPath).c_str());
-}
-
-CCfgDlg::CCfgDlg(HWND parent) : fw::Dialog(IDD_CFGDLG, parent) {}
+CCfgDlg::CCfgDlg(HWND parent, const station::ConfigPaths& paths) : fw::Dialog(IDD_CFGDLG, parent), m_paths(paths) {}
 
 void CCfgDlg::DoDataExchange() {
   BindItem(IDC_CFG_REPORT, m_list);
@@ -88,9 +71,9 @@ void CCfgDlg::LoadSections() {
   SendMessageW(m_listBox.GetHwnd(), LB_RESETCONTENT, 0, 0);
   m_list.DeleteAllItems(CReportCtrl::ItemAll);
 
-  cfg::SectionNameTable names;
-  panel::Win32ProfileReader profile(g_strCalibIni.c_str());
-  const int count = cfg::ReadSectionNames(profile, names);
+  station::SectionNameTable names;
+  station::Win32ProfileReader profile(m_paths.calibIni.c_str());
+  const int count = station::ReadSectionNames(profile, names);
 
   for (int j = 0; j < count; ++j) {
     SendMessageW(m_listBox.GetHwnd(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(fw::GbkToWide(names[j]).c_str()));
@@ -120,7 +103,7 @@ void CCfgDlg::OnDblclkSectionList() {
   std::snprintf(text, sizeof text, "是否删除【%s】配置数据?", name);
   if (fw::MessageBoxGbk(GetHwnd(), text, "删除配置文件数据", MB_YESNO) != IDYES) return;
 
-  const BOOL deleted = fits ? DeleteFromBothFiles(name) : FALSE;
+  const BOOL deleted = fits ? DeleteFromBothFiles(m_paths, name) : FALSE;
   std::snprintf(text, sizeof text, deleted ? "删除【%s】配置数据成功" : "删除【%s】配置数据失败", name);
   fw::MessageBoxGbk(GetHwnd(), text, AppName(), MB_OK);
   LoadSections();
@@ -134,7 +117,7 @@ void CCfgDlg::OnDeleteChecked() {
     char name[500] = {};
     m_list.GetItemText(i, 1, name, sizeof name);
     // Only what was deleted is reported as deleted.
-    if (DeleteFromBothFiles(name)) ++count;
+    if (DeleteFromBothFiles(m_paths, name)) ++count;
   }
   LoadSections();
   char text[512];

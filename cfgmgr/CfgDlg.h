@@ -7,11 +7,13 @@
 #include "cfgmgr/ReportCtrl.h"
 #include "framework/Dialog.h"
 #include "framework/Window.h"
+#include "station/ProfileWin32.h"
 #include "widgets/MoveControl.h"
 
 class CCfgDlg : public fw::Dialog {
  public:
-  explicit CCfgDlg(HWND parent);
+  // The manager works on the station files named in `paths`.
+  CCfgDlg(HWND parent, const station::ConfigPaths& paths);
 
   bool PreTranslateMessage(MSG* msg) override;
 
@@ -29,9 +31,5 @@ class CCfgDlg : public fw::Dialog {
   CMoveControl m_mover;
   CReportCtrl m_list;
   fw::Window m_listBox;
+  station::ConfigPaths m_paths;
 };
-
-// Deletes a whole section (header and keys) from an INI file through the system's profile
-// functions. The name is as the profile functions gave it (GBK at the stations); the path is GBK.
-// Returns the system's result (nonzero: done).
-BOOL DeleteProfileSection(const char* section, const char* gbkPath);

@@ -1,12 +1,13 @@
-#include "app/Captions.h"
+#include "station/Captions.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "app/PanelFormat.h"
+#include "station/PanelFormat.h"
+#include "station/SectionList.h"
 #include "framework/GbkText.h"
 
-namespace panel {
+namespace station {
 
 namespace {
 
@@ -23,33 +24,6 @@ constexpr const char* kKeywords[] = {
 };
 
 constexpr std::size_t kBuf = kProfileBufferSize;
-
-// Copies the usable section names (see CollectCaptions) into names; returns how many.
-int ScanSectionNames(ProfileReader& profile, char (*names)[kSectionNameSize]) {
-  char list[kBuf] = {};
-  const std::size_t got = profile.SectionNames(list, kBuf);
-  list[kBuf - 2] = '\0';
-  list[kBuf - 1] = '\0';
-  // A list that did not fit ends with a cut name (cut where the buffer ends, or a little before on a
-  // character boundary): it would address another section, so the list ends before it.
-  std::size_t end = kBuf;
-  if (got == kBuf - 2) {
-    for (std::size_t pos = 0; pos < kBuf && list[pos] != '\0'; pos += strnlen(list + pos, kBuf - pos) + 1) end = pos;
-  }
-  int count = 0;
-  std::size_t pos = 0;
-  while (pos < end && count < kMaxSections) {
-    const char* name = list + pos;
-    const std::size_t len = strnlen(name, kBuf - pos);
-    if (len == 0 || name[0] == ' ') break;
-    if (len < kSectionNameSize) {
-      std::memcpy(names[count], name, len + 1);
-      ++count;
-    }
-    pos += len + 1;
-  }
-  return count;
-}
 
 // Reads key in section into buffer; false when the value is empty.
 bool ReadValue(ProfileReader& profile, const char* section, const char* key, char (&buffer)[kBuf]) {
@@ -106,8 +80,8 @@ void CollectCaptions(ProfileReader& profile, FieldSplitter& fields, const char* 
                      CaptionText* texts) {
   if (listKey == nullptr || count <= 0 || flags == nullptr || texts == nullptr) return;
 
-  char names[kMaxSections][kSectionNameSize] = {};
-  const int sections = ScanSectionNames(profile, names);
+  SectionNameTable names;
+  const int sections = ReadSectionNames(profile, names);
 
   char list[kBuf];
   char keyName[kBuf];
@@ -154,4 +128,4 @@ const char* ChannelText(int flag, const char* text, int channel, char* number, s
   return number;
 }
 
-}  // namespace panel
+}  // namespace station

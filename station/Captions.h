@@ -9,6 +9,8 @@
 #include <type_traits>
 #include <utility>
 
+#include "station/Profile.h"
+
 // Captions of one kind of channel: a flag per channel (1 = has a caption) and a 500-byte GBK text.
 // The owner zero-fills it; reading never clears it.
 template <int N>
@@ -19,7 +21,7 @@ struct ChannelCaptions {
   char texts[N][kTextSize];
 };
 
-namespace panel {
+namespace station {
 
 constexpr int kCaptionTextSize = 500;
 using CaptionText = char[kCaptionTextSize];
@@ -29,25 +31,7 @@ constexpr const char kDoutListKey[] = "AllTD_Dout";
 constexpr const char kDinListKey[] = "AllTD_Din";
 constexpr const char kAnalogListKey[] = "AllTD_A";
 
-// Limits of one read.
-constexpr std::size_t kProfileBufferSize = 2000;  // every profile read and every field output
-constexpr int kMaxSections = 100;
-constexpr std::size_t kSectionNameSize = 100;     // 99 characters and the terminator
 constexpr int kMaxListedKeys = 100;
-
-// Reads one INI file with the system's private-profile semantics.
-class ProfileReader {
- public:
-  virtual ~ProfileReader() = default;
-  // All section names, each NUL-terminated, the list ended by a second NUL. When the list does not
-  // fit, the last name is cut to fill the buffer (a reader may stop a byte short to keep whole
-  // characters), two NULs end it and the result is size - 2. Otherwise the result is the length
-  // without the final NUL. A missing file gives 0 and "\0\0".
-  virtual std::size_t SectionNames(char* buffer, std::size_t size) = 0;
-  // The value of key in section (empty when absent), NUL-terminated and cut to size - 1 bytes.
-  // Returns its length.
-  virtual std::size_t String(const char* section, const char* key, char* buffer, std::size_t size) = 0;
-};
 
 // The system library's field functions. Only "positive means found and copied into out" counts;
 // the separator of Field belongs to the library. out has kProfileBufferSize bytes.
@@ -135,4 +119,4 @@ void ClearFlags(ChannelCaptions<N>& table) {
   for (int k = 0; k < N; ++k) table.flags[k] = 0;
 }
 
-}  // namespace panel
+}  // namespace station

@@ -1,13 +1,36 @@
-// The Windows side of the channel captions: calib.ini read through the system's profile functions,
-// and the system library's field functions handed to the collection.
+// The Windows side of the station's INI files: the paths of the configuration files, reading and
+// deleting through the system's profile functions, and the captions read from calib.ini with the
+// system library's field functions.
 #pragma once
 
 #include <cstddef>
 #include <string>
 
-#include "app/Captions.h"
+#include <windows.h>
 
-namespace panel {
+#include "station/Captions.h"
+
+namespace station {
+
+// The full paths of the station's configuration files: the configuration directory exactly as the
+// system library gives it, a backslash and the file name (GBK).
+struct ConfigPaths {
+  std::string calibIni, sysOzIni, devIdIni, devOzIni;
+
+  static ConfigPaths InDirectory(const std::string& directory) {
+    return ConfigPaths{directory + "\\calib.ini", directory + "\\sysOz.ini", directory + "\\DevID.ini",
+                       directory + "\\DevOz.ini"};
+  }
+};
+
+// The profile functions read a file without byte-order mark in the system code page and the narrow
+// ones answer in it; converting with the same code page both ways gives the narrow functions' bytes.
+std::wstring FromSystemCodePage(const char* text);
+
+// Deletes a whole section (header and keys) from an INI file through the system's profile
+// functions. The name is as the profile functions gave it (GBK at the stations); the path is GBK.
+// Returns the system's result (nonzero: done).
+BOOL DeleteProfileSection(const char* section, const char* gbkPath);
 
 // Reads one INI file through the system's private-profile functions, with their narrow semantics
 // (see ProfileReader). The path is GBK and reaches the system through the wide functions, so a path
@@ -36,4 +59,4 @@ void ReadCaptionsFromFile(const char* gbkPath, FieldFn field, Field2Fn field2, c
   ReadCaptions(profile, fields, listKey, table);
 }
 
-}  // namespace panel
+}  // namespace station

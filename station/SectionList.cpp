@@ -1,12 +1,12 @@
-#include "cfgmgr/SectionList.h"
+#include "station/SectionList.h"
 
 #include <cstring>
 
-namespace cfg {
+namespace station {
 
-int ReadSectionNames(panel::ProfileReader& profile, SectionNameTable& names) {
+int ReadSectionNames(ProfileReader& profile, SectionNameTable& names) {
   std::memset(names, 0, sizeof names);
-  char buffer[kNameListSize] = {};
+  char buffer[kProfileBufferSize] = {};
   const std::size_t got = profile.SectionNames(buffer, sizeof buffer);
   // Whatever the reader did, the walk below ends inside the buffer.
   buffer[sizeof buffer - 1] = '\0';
@@ -21,7 +21,7 @@ int ReadSectionNames(panel::ProfileReader& profile, SectionNameTable& names) {
     const std::size_t len = strnlen(p, static_cast<std::size_t>(end - p));
     const char* next = p + len + 1;
     const bool last = next >= end || *next == '\0';
-    if (len < kNameSize && !(cut && last)) {
+    if (len < kSectionNameSize && !(cut && last)) {
       std::memcpy(names[count], p, len);
       ++count;
     }
@@ -30,4 +30,4 @@ int ReadSectionNames(panel::ProfileReader& profile, SectionNameTable& names) {
   return count;
 }
 
-}  // namespace cfg
+}  // namespace station

@@ -1,4 +1,4 @@
-#include "app/CaptionsWin32.h"
+#include "station/ProfileWin32.h"
 
 #include <windows.h>
 
@@ -8,21 +8,9 @@
 #include "framework/GbkText.h"
 #include "framework/Text.h"
 
-namespace panel {
+namespace station {
 
 namespace {
-
-// The profile functions read a file without byte-order mark in the system code page and the narrow
-// ones answer in it; converting with the same code page both ways gives the narrow functions' bytes.
-std::wstring FromSystemCodePage(const char* text) {
-  if (text == nullptr || text[0] == '\0') return std::wstring();
-  const int length = static_cast<int>(std::strlen(text));
-  const int n = MultiByteToWideChar(CP_ACP, 0, text, length, nullptr, 0);
-  if (n <= 0) return std::wstring();
-  std::wstring out(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text, length, &out[0], n);
-  return out;
-}
 
 std::string ToSystemCodePage(const wchar_t* text, std::size_t length) {
   if (length == 0) return std::string();
@@ -34,6 +22,21 @@ std::string ToSystemCodePage(const wchar_t* text, std::size_t length) {
 }
 
 }  // namespace
+
+std::wstring FromSystemCodePage(const char* text) {
+  if (text == nullptr || text[0] == '\0') return std::wstring();
+  const int length = static_cast<int>(std::strlen(text));
+  const int n = MultiByteToWideChar(CP_ACP, 0, text, length, nullptr, 0);
+  if (n <= 0) return std::wstring();
+  std::wstring out(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text, length, &out[0], n);
+  return out;
+}
+
+BOOL DeleteProfileSection(const char* section, const char* gbkPath) {
+  if (section == nullptr || section[0] == '\0') return FALSE;
+  return WritePrivateProfileSectionW(FromSystemCodePage(section).c_str(), nullptr, fw::GbkToWide(gbkPath).c_str());
+}
 
 Win32ProfileReader::Win32ProfileReader(const char* gbkPath) : path_(fw::GbkToWide(gbkPath)) {}
 
@@ -88,4 +91,4 @@ std::size_t Win32ProfileReader::String(const char* section, const char* key, cha
   return fw::GbkCopyBounded(buffer, size, value.c_str());
 }
 
-}  // namespace panel
+}  // namespace station

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace panel {
+namespace station {
 
 constexpr int kAnalogSamples = 50;
 
@@ -28,4 +28,4 @@ char* FormatDistance(float value, char* out, std::size_t size);
 // instead of overflowing.
 int ToInt(const char* text);
 
-}  // namespace panel
+}  // namespace station

@@ -1,10 +1,10 @@
-#include "app/PanelFormat.h"
+#include "station/PanelFormat.h"
 
 #include <climits>
 #include <cmath>
 #include <cstdio>
 
-namespace panel {
+namespace station {
 
 float AnalogMean(const float (&samples)[kAnalogSamples]) {
   float sum = 0.0f;
@@ -54,4 +54,4 @@ int ToInt(const char* text) {
   return static_cast<int>(value);
 }
 
-}  // namespace panel
+}  // namespace station
