@@ -15,7 +15,6 @@ bool CStationProbeApp::OnStartup() {
     return false;
   }
   EnableControlContainer();
-  Enable3dControls();
 
   CStationProbeDlg dlg(nullptr);
   SetMainWindow(&dlg);

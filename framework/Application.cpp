@@ -27,8 +27,7 @@ int Application::Run() {
   return static_cast<int>(msg.wParam);
 }
 
-int Application::Start(HINSTANCE instance) {
-  instance_ = instance;
+int Application::Start() {
   INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_DATE_CLASSES};
   InitCommonControlsEx(&icc);
   if (!OnStartup()) return 0;
@@ -39,8 +38,6 @@ void Application::EnableControlContainer() {
   INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_LISTVIEW_CLASSES | ICC_INTERNET_CLASSES};
   InitCommonControlsEx(&icc);
 }
-
-void Application::Enable3dControls() {}
 
 const char* Application::Name() const { return name_; }
 

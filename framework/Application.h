@@ -24,23 +24,20 @@ class Application {
   virtual int Run();
 
   // Runs the hook and, if asked, the loop; the process entry calls this.
-  int Start(HINSTANCE instance);
+  int Start();
 
-  HINSTANCE Instance() const { return instance_; }
   // The window that stands for the application (the panel); it may not have a handle yet.
   Window* MainWindow() const { return mainWindow_; }
   void SetMainWindow(Window* window) { mainWindow_ = window; }
 
-  // Support for hosting controls and the 3D look: common controls are registered once.
+  // Support for hosting controls: common controls are registered once.
   static void EnableControlContainer();
-  static void Enable3dControls();
 
   // The application's short name (message box captions), GBK.
   const char* Name() const;
   void SetName(const char* gbkName);
 
  private:
-  HINSTANCE instance_ = nullptr;
   Window* mainWindow_ = nullptr;
   char name_[64] = "StationProbe";
 };

@@ -22,14 +22,14 @@ bool ReturnsValueDirectly(UINT msg) {
 Dialog::Dialog(UINT templateId, HWND parent) : templateId_(templateId), parent_(parent) {}
 
 Dialog::~Dialog() {
-  if (dialog_ != nullptr && ::IsWindow(dialog_)) {
-    SetWindowLongPtrW(dialog_, DWLP_USER, 0);
-    DestroyWindow(dialog_);
+  if (GetHwnd() != nullptr && ::IsWindow(GetHwnd())) {
+    SetWindowLongPtrW(GetHwnd(), DWLP_USER, 0);
+    DestroyWindow(GetHwnd());
   }
 }
 
 INT_PTR Dialog::DoModal() {
-  if (dialog_ != nullptr) return -1;
+  if (GetHwnd() != nullptr) return -1;
   modal_ = true;
   ended_ = false;
   result_ = -1;
@@ -63,7 +63,6 @@ INT_PTR Dialog::DoModal() {
 }
 
 bool Dialog::RunModalLoop() {
-  running_ = true;
   MSG msg;
   while (!ended_) {
     const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
@@ -78,12 +77,11 @@ bool Dialog::RunModalLoop() {
       DispatchMessageW(&msg);
     }
   }
-  running_ = false;
   return ended_;
 }
 
 bool Dialog::CreateModeless() {
-  if (dialog_ != nullptr) return false;
+  if (GetHwnd() != nullptr) return false;
   modal_ = false;
   HWND hwnd = CreateDialogParamW(GetResourceModule(), MAKEINTRESOURCEW(templateId_), parent_, DialogProc,
                                  reinterpret_cast<LPARAM>(this));
@@ -93,21 +91,21 @@ bool Dialog::CreateModeless() {
 void Dialog::EndDialog(INT_PTR result) {
   result_ = result;
   ended_ = true;
-  if (dialog_ == nullptr) return;
+  if (GetHwnd() == nullptr) return;
   if (modal_) {
-    ShowWindow(dialog_, SW_HIDE);
-    PostMessageW(dialog_, WM_NULL, 0, 0);  // wake the loop
+    ShowWindow(GetHwnd(), SW_HIDE);
+    PostMessageW(GetHwnd(), WM_NULL, 0, 0);  // wake the loop
   } else {
-    DestroyWindow(dialog_);
+    DestroyWindow(GetHwnd());
   }
 }
 
 bool Dialog::PreTranslateMessage(MSG* msg) {
-  return dialog_ != nullptr && IsDialogMessageW(dialog_, msg) != FALSE;
+  return GetHwnd() != nullptr && IsDialogMessageW(GetHwnd(), msg) != FALSE;
 }
 
 bool Dialog::BindItem(int id, Window& control) {
-  HWND item = GetDlgItem(dialog_, id);
+  HWND item = GetDlgItem(GetHwnd(), id);
   return item != nullptr && control.Subclass(item);
 }
 
@@ -134,7 +132,7 @@ bool Dialog::ExecuteDialogInit() {
     // The text is NUL-terminated within its record; never read past the record.
     const char* text = reinterpret_cast<const char*>(data + pos);
     const std::wstring wide = GbkToWide(text, static_cast<int>(strnlen(text, length)));
-    HWND control = GetDlgItem(dialog_, item);
+    HWND control = GetDlgItem(GetHwnd(), item);
     if (control != nullptr) {
       if (message == 0x0403) SendMessageW(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
       if (message == 0x0401) SendMessageW(control, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
@@ -155,7 +153,7 @@ LRESULT Dialog::DefaultDialog(UINT msg, WPARAM wParam, LPARAM lParam) {
   const DefaultedMessage current{msg, wParam, lParam};
   const DefaultedMessage* saved = defaulting_;
   defaulting_ = &current;
-  const LRESULT result = DefDlgProcW(dialog_, msg, wParam, lParam);
+  const LRESULT result = DefDlgProcW(GetHwnd(), msg, wParam, lParam);
   defaulting_ = saved;
   return result;
 }
@@ -165,7 +163,6 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
   if (msg == WM_INITDIALOG) {
     self = reinterpret_cast<Dialog*>(lParam);
     SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
-    self->dialog_ = hwnd;
     self->Attach(hwnd);
   } else {
     self = reinterpret_cast<Dialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
@@ -181,7 +178,7 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
 }
 
 INT_PTR Dialog::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
-  HWND hwnd = dialog_;
+  HWND hwnd = GetHwnd();
   if (msg == WM_INITDIALOG) {
     ExecuteDialogInit();
     return OnInitDialog();
@@ -221,7 +218,6 @@ INT_PTR Dialog::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_NCDESTROY:
       SetWindowLongPtrW(hwnd, DWLP_USER, 0);
-      dialog_ = nullptr;
       Detach();
       break;
     default:

@@ -20,9 +20,6 @@ class Dialog : public Window {
   // Ends a modal run with `result` (or destroys a modeless dialog).
   void EndDialog(INT_PTR result);
 
-  UINT TemplateId() const { return templateId_; }
-  bool IsModalRunning() const { return running_; }
-
   // Gives the message to the dialog before the loop dispatches it. Return true to swallow it.
   // The base lets the dialog manager translate dialog keys (Tab, Enter, Escape).
   virtual bool PreTranslateMessage(MSG* msg);
@@ -61,9 +58,7 @@ class Dialog : public Window {
 
   UINT templateId_;
   HWND parent_;
-  HWND dialog_ = nullptr;
   bool modal_ = false;
-  bool running_ = false;
   bool ended_ = false;
   INT_PTR result_ = -1;
   // The message being given to DefDlgProc: DefDlgProc first calls our procedure with that same

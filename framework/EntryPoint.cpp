@@ -4,8 +4,8 @@
 
 #include "framework/Application.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   fw::Application* app = fw::Application::Current();
   if (app == nullptr) return -1;
-  return app->Start(instance);
+  return app->Start();
 }

@@ -12,20 +12,18 @@ CMemDC::CMemDC(HDC target, const RECT& rect) : m_hTarget(target), m_hDC(target),
   const int height = rect.bottom - rect.top;
   const COLORREF background = GetBkColor(target);
   if (width > 0 && height > 0 && !IsPrinting(target)) {
-    HDC mem = CreateCompatibleDC(target);
-    if (mem != nullptr) {
-      m_bitmap.Reset(CreateCompatibleBitmap(target, width, height));
-      if (m_bitmap) {
-        m_hOldBitmap = SelectObject(mem, m_bitmap.Get());
-        SetMapMode(mem, GetMapMode(target));
-        // Logical coordinates stay those of the target: the rectangle's corner is the bitmap's origin.
-        SetWindowOrgEx(mem, rect.left, rect.top, nullptr);
-        SetBkColor(mem, background);
-        m_hDC = mem;
-        m_bBuffered = true;
-      } else {
-        DeleteDC(mem);
-      }
+    m_memory.emplace(target);
+    m_bitmap.Reset(CreateCompatibleBitmap(target, width, height));
+    if (*m_memory && m_bitmap) {
+      HDC mem = m_memory->Get();
+      m_select.emplace(mem, m_bitmap.Get());
+      SetMapMode(mem, GetMapMode(target));
+      // Logical coordinates stay those of the target: the rectangle's corner is the bitmap's origin.
+      SetWindowOrgEx(mem, rect.left, rect.top, nullptr);
+      SetBkColor(mem, background);
+      m_hDC = mem;
+    } else {
+      m_memory.reset();
     }
   }
   // Without a bitmap we still draw, only not flicker-free.
@@ -33,10 +31,8 @@ CMemDC::CMemDC(HDC target, const RECT& rect) : m_hTarget(target), m_hDC(target),
 }
 
 CMemDC::~CMemDC() {
-  if (!m_bBuffered) return;
-  BitBlt(m_hTarget, m_rect.left, m_rect.top, m_rect.right - m_rect.left, m_rect.bottom - m_rect.top, m_hDC,
-         m_rect.left, m_rect.top, SRCCOPY);
-  SelectObject(m_hDC, m_hOldBitmap);
-  DeleteDC(m_hDC);
-  // m_bitmap is deleted after this, no longer selected anywhere.
+  if (IsBuffered()) {
+    BitBlt(m_hTarget, m_rect.left, m_rect.top, m_rect.right - m_rect.left, m_rect.bottom - m_rect.top, m_hDC,
+           m_rect.left, m_rect.top, SRCCOPY);
+  }
 }

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <optional>
+
 #include "framework/Gdi.h"
 
 class CMemDC {
@@ -12,7 +14,8 @@ class CMemDC {
   // `rect` is in the target's logical coordinates (the client rectangle for a paint). It is filled
   // with the target's background colour before anything is drawn.
   CMemDC(HDC target, const RECT& rect);
-  // Copies the bitmap to the target with a plain copy and restores the memory context's bitmap.
+  // Copies the bitmap to the target with a plain copy; then the bitmap is deselected, the memory
+  // context and the bitmap deleted, in that order (the members' order).
   ~CMemDC();
   CMemDC(const CMemDC&) = delete;
   CMemDC& operator=(const CMemDC&) = delete;
@@ -20,16 +23,16 @@ class CMemDC {
   HDC GetSafeHdc() const { return m_hDC; }
   operator HDC() const { return m_hDC; }
   // False when drawing goes straight to the target (printing, metafile, or no bitmap could be made).
-  bool IsBuffered() const { return m_bBuffered; }
+  bool IsBuffered() const { return m_select.has_value(); }
 
   // True for contexts that must be drawn into directly.
   static bool IsPrinting(HDC dc);
 
  private:
   HDC m_hTarget;
-  HDC m_hDC;
+  HDC m_hDC;  // the memory context, or the target itself when not buffered
   RECT m_rect;
-  bool m_bBuffered = false;
   fw::Bitmap m_bitmap;
-  HGDIOBJ m_hOldBitmap = nullptr;
+  std::optional<fw::MemoryDC> m_memory;
+  std::optional<fw::ScopedSelect> m_select;
 };

@@ -320,7 +320,7 @@ int main(int argc, char** argv) {
   }
   // The panel takes the process's first argument as its placement; the bench's options are none.
   __argc = 1;
-  theBenchApp.Start(GetModuleHandleW(nullptr));  // common controls, as the program has them
+  theBenchApp.Start();  // common controls, as the program has them
 
   if (childFile != nullptr) return StartupChild(childFile, entry);
   PanelFigures(repeats);
