@@ -57,19 +57,19 @@ double LinearDate(double date) {
 class RedrawLock {
  public:
   RedrawLock(HWND hwnd, bool redrawing)
-      : hwnd_(redrawing && (GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBLE) ? hwnd : nullptr) {
-    if (hwnd_ != nullptr) SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
+      : m_hwnd(redrawing && (GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBLE) ? hwnd : nullptr) {
+    if (m_hwnd != nullptr) SendMessageW(m_hwnd, WM_SETREDRAW, FALSE, 0);
   }
   ~RedrawLock() {
-    if (hwnd_ == nullptr) return;
-    SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(hwnd_, nullptr, TRUE);
+    if (m_hwnd == nullptr) return;
+    SendMessageW(m_hwnd, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(m_hwnd, nullptr, TRUE);
   }
   RedrawLock(const RedrawLock&) = delete;
   RedrawLock& operator=(const RedrawLock&) = delete;
 
  private:
-  HWND hwnd_;
+  HWND m_hwnd;
 };
 
 }  // namespace
@@ -86,9 +86,9 @@ struct CReportCtrl::CapturedRow {
 // date-time parser for the user's default locale.
 class CReportCtrl::ListRows : public report::RowAccessor {
  public:
-  ListRows(const CReportCtrl& list, int column) : list_(list), column_(column) {}
-  int RowCount() const override { return list_.GetItemCount(ItemAll); }
-  std::string RowText(int row) const override { return list_.GetItemText(row, column_); }
+  ListRows(const CReportCtrl& list, int column) : m_list(list), m_column(column) {}
+  int RowCount() const override { return m_list.GetItemCount(ItemAll); }
+  std::string RowText(int row) const override { return m_list.GetItemText(row, m_column); }
   bool ParseDateTime(const char* text, double* value) const override {
     const std::wstring wide = fw::GbkToWide(text);
     DATE date = 0;
@@ -98,8 +98,8 @@ class CReportCtrl::ListRows : public report::RowAccessor {
   }
 
  private:
-  const CReportCtrl& list_;
-  int column_;
+  const CReportCtrl& m_list;
+  int m_column;
 };
 
 CReportCtrl::CReportCtrl() : m_pEditor(new fw::Window) {}

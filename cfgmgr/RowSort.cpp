@@ -84,16 +84,16 @@ std::vector<std::string> CollectTexts(const RowAccessor& rows) {
 // Adapts a list of texts and a plain parser function to the accessor.
 class TextRows : public RowAccessor {
  public:
-  TextRows(const std::vector<std::string>& texts, DateTimeParser parser) : texts_(texts), parser_(parser) {}
-  int RowCount() const override { return static_cast<int>(texts_.size()); }
-  std::string RowText(int row) const override { return texts_[static_cast<std::size_t>(row)]; }
+  TextRows(const std::vector<std::string>& texts, DateTimeParser parser) : m_texts(texts), m_parser(parser) {}
+  int RowCount() const override { return static_cast<int>(m_texts.size()); }
+  std::string RowText(int row) const override { return m_texts[static_cast<std::size_t>(row)]; }
   bool ParseDateTime(const char* text, double* value) const override {
-    return parser_ != nullptr && parser_(text, value);
+    return m_parser != nullptr && m_parser(text, value);
   }
 
  private:
-  const std::vector<std::string>& texts_;
-  DateTimeParser parser_;
+  const std::vector<std::string>& m_texts;
+  DateTimeParser m_parser;
 };
 
 }  // namespace
@@ -151,28 +151,28 @@ int CompareCellTexts(const char* a, const char* b, const RowAccessor& rows) {
   return TextOrder(a, b);
 }
 
-SortKey::SortKey(std::string text) : text_(std::move(text)) {
-  isHex_ = ParseHexNumber(text_.c_str(), &hex_);
-  isDecimal_ = ParseDecimalNumber(text_.c_str(), &decimal_);
+SortKey::SortKey(std::string text) : m_text(std::move(text)) {
+  m_isHex = ParseHexNumber(m_text.c_str(), &m_hex);
+  m_isDecimal = ParseDecimalNumber(m_text.c_str(), &m_decimal);
 }
 
 bool SortKey::DateTime(const RowAccessor& rows, double* value) const {
-  if (dateState_ < 0) {
+  if (m_dateState < 0) {
     double parsed = 0;
-    dateState_ = rows.ParseDateTime(text_.c_str(), &parsed) ? 1 : 0;
-    date_ = parsed;
+    m_dateState = rows.ParseDateTime(m_text.c_str(), &parsed) ? 1 : 0;
+    m_date = parsed;
   }
-  *value = date_;
-  return dateState_ == 1;
+  *value = m_date;
+  return m_dateState == 1;
 }
 
 int SortKey::Compare(const SortKey& a, const SortKey& b, const RowAccessor& rows) {
-  if (a.isHex_ && b.isHex_) return Order(a.hex_, b.hex_);
-  if (a.isDecimal_ && b.isDecimal_) return Order(a.decimal_, b.decimal_);
+  if (a.m_isHex && b.m_isHex) return Order(a.m_hex, b.m_hex);
+  if (a.m_isDecimal && b.m_isDecimal) return Order(a.m_decimal, b.m_decimal);
   double dateA = 0;
   double dateB = 0;
   if (a.DateTime(rows, &dateA) && b.DateTime(rows, &dateB)) return Order(dateA, dateB);
-  return TextOrder(a.text_.c_str(), b.text_.c_str());
+  return TextOrder(a.m_text.c_str(), b.m_text.c_str());
 }
 
 std::vector<int> SortRows(const RowAccessor& rows, const char* separator, bool ascending) {

@@ -48,20 +48,20 @@ int CompareCellTexts(const char* a, const char* b, const RowAccessor& rows);
 class SortKey {
  public:
   explicit SortKey(std::string text);
-  const std::string& Text() const { return text_; }
+  const std::string& Text() const { return m_text; }
   // Same result as CompareCellTexts on the two texts.
   static int Compare(const SortKey& a, const SortKey& b, const RowAccessor& rows);
 
  private:
   bool DateTime(const RowAccessor& rows, double* value) const;
 
-  std::string text_;
-  std::uint32_t hex_ = 0;
-  double decimal_ = 0;
-  bool isHex_ = false;
-  bool isDecimal_ = false;
-  mutable signed char dateState_ = -1;  // -1 not parsed yet, 0 not a date-time, 1 a date-time
-  mutable double date_ = 0;
+  std::string m_text;
+  std::uint32_t m_hex = 0;
+  double m_decimal = 0;
+  bool m_isHex = false;
+  bool m_isDecimal = false;
+  mutable signed char m_dateState = -1;  // -1 not parsed yet, 0 not a date-time, 1 a date-time
+  mutable double m_date = 0;
 };
 
 // Quicksort of the index array a[lo..hi] with cmp(x, y) returning <0, 0, >0 for rows x and y.

@@ -39,8 +39,8 @@ void Application::EnableControlContainer() {
   InitCommonControlsEx(&icc);
 }
 
-const char* Application::Name() const { return name_; }
+const char* Application::Name() const { return m_name; }
 
-void Application::SetName(const char* gbkName) { GbkCopyBounded(name_, sizeof name_, gbkName); }
+void Application::SetName(const char* gbkName) { GbkCopyBounded(m_name, sizeof m_name, gbkName); }
 
 }  // namespace fw

@@ -27,8 +27,8 @@ class Application {
   int Start();
 
   // The window that stands for the application (the panel); it may not have a handle yet.
-  Window* MainWindow() const { return mainWindow_; }
-  void SetMainWindow(Window* window) { mainWindow_ = window; }
+  Window* MainWindow() const { return m_mainWindow; }
+  void SetMainWindow(Window* window) { m_mainWindow = window; }
 
   // Support for hosting controls: common controls are registered once.
   static void EnableControlContainer();
@@ -38,8 +38,8 @@ class Application {
   void SetName(const char* gbkName);
 
  private:
-  Window* mainWindow_ = nullptr;
-  char name_[64] = "StationProbe";
+  Window* m_mainWindow = nullptr;
+  char m_name[64] = "StationProbe";
 };
 
 }  // namespace fw

@@ -19,7 +19,7 @@ bool ReturnsValueDirectly(UINT msg) {
 
 }  // namespace
 
-Dialog::Dialog(UINT templateId, HWND parent) : templateId_(templateId), parent_(parent) {}
+Dialog::Dialog(UINT templateId, HWND parent) : m_templateId(templateId), m_parent(parent) {}
 
 Dialog::~Dialog() {
   if (GetHwnd() != nullptr && ::IsWindow(GetHwnd())) {
@@ -30,26 +30,26 @@ Dialog::~Dialog() {
 
 INT_PTR Dialog::DoModal() {
   if (GetHwnd() != nullptr) return -1;
-  modal_ = true;
-  ended_ = false;
-  result_ = -1;
+  m_modal = true;
+  m_ended = false;
+  m_result = -1;
   // A parentless modal dialog is owned by the application's main window (the panel), which stays
   // disabled until it closes: no second copy, nothing hidden behind, no exit underneath it.
-  HWND owner = parent_;
+  HWND owner = m_parent;
   if (owner == nullptr) {
     const Application* app = Application::Current();
     const Window* main = app != nullptr ? app->MainWindow() : nullptr;
     if (main != nullptr && main != this && main->IsWindow()) owner = main->GetHwnd();
   }
-  HWND hwnd = CreateDialogParamW(GetResourceModule(), MAKEINTRESOURCEW(templateId_), owner, DialogProc,
+  HWND hwnd = CreateDialogParamW(GetResourceModule(), MAKEINTRESOURCEW(m_templateId), owner, DialogProc,
                                  reinterpret_cast<LPARAM>(this));
   if (hwnd == nullptr) {
-    modal_ = false;
+    m_modal = false;
     return -1;
   }
   const bool ownerWasEnabled = owner != nullptr && IsWindowEnabled(owner);
   if (ownerWasEnabled) EnableWindow(owner, FALSE);
-  if (!ended_) {
+  if (!m_ended) {
     ShowWindow(hwnd, SW_SHOW);
     RunModalLoop();
   }
@@ -58,13 +58,13 @@ INT_PTR Dialog::DoModal() {
     SetActiveWindow(owner);
   }
   if (::IsWindow(hwnd)) DestroyWindow(hwnd);
-  modal_ = false;
-  return result_;
+  m_modal = false;
+  return m_result;
 }
 
 bool Dialog::RunModalLoop() {
   MSG msg;
-  while (!ended_) {
+  while (!m_ended) {
     const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == 0) {
       // Keep the quit request for the outer loop.
@@ -77,22 +77,22 @@ bool Dialog::RunModalLoop() {
       DispatchMessageW(&msg);
     }
   }
-  return ended_;
+  return m_ended;
 }
 
 bool Dialog::CreateModeless() {
   if (GetHwnd() != nullptr) return false;
-  modal_ = false;
-  HWND hwnd = CreateDialogParamW(GetResourceModule(), MAKEINTRESOURCEW(templateId_), parent_, DialogProc,
+  m_modal = false;
+  HWND hwnd = CreateDialogParamW(GetResourceModule(), MAKEINTRESOURCEW(m_templateId), m_parent, DialogProc,
                                  reinterpret_cast<LPARAM>(this));
   return hwnd != nullptr;
 }
 
 void Dialog::EndDialog(INT_PTR result) {
-  result_ = result;
-  ended_ = true;
+  m_result = result;
+  m_ended = true;
   if (GetHwnd() == nullptr) return;
-  if (modal_) {
+  if (m_modal) {
     ShowWindow(GetHwnd(), SW_HIDE);
     PostMessageW(GetHwnd(), WM_NULL, 0, 0);  // wake the loop
   } else {
@@ -111,7 +111,7 @@ bool Dialog::BindItem(int id, Window& control) {
 
 bool Dialog::ExecuteDialogInit() {
   HINSTANCE module = GetResourceModule();
-  HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(templateId_), MAKEINTRESOURCEW(240));
+  HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(m_templateId), MAKEINTRESOURCEW(240));
   if (found == nullptr) return true;
   const DWORD size = SizeofResource(module, found);
   HGLOBAL loaded = LoadResource(module, found);
@@ -151,10 +151,10 @@ bool Dialog::HandleMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 
 LRESULT Dialog::DefaultDialog(UINT msg, WPARAM wParam, LPARAM lParam) {
   const DefaultedMessage current{msg, wParam, lParam};
-  const DefaultedMessage* saved = defaulting_;
-  defaulting_ = &current;
+  const DefaultedMessage* saved = m_defaulting;
+  m_defaulting = &current;
   const LRESULT result = DefDlgProcW(GetHwnd(), msg, wParam, lParam);
-  defaulting_ = saved;
+  m_defaulting = saved;
   return result;
 }
 
@@ -168,10 +168,10 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
     self = reinterpret_cast<Dialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
   }
   if (self == nullptr) return FALSE;
-  if (self->defaulting_ != nullptr && self->defaulting_->msg == msg && self->defaulting_->wParam == wParam &&
-      self->defaulting_->lParam == lParam) {
+  if (self->m_defaulting != nullptr && self->m_defaulting->msg == msg && self->m_defaulting->wParam == wParam &&
+      self->m_defaulting->lParam == lParam) {
     // DefDlgProc asking our procedure about the message we are defaulting: let it fall through once.
-    self->defaulting_ = nullptr;
+    self->m_defaulting = nullptr;
     return FALSE;
   }
   return self->Dispatch(msg, wParam, lParam);

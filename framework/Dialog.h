@@ -56,11 +56,11 @@ class Dialog : public Window {
   INT_PTR Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
   bool RunModalLoop();
 
-  UINT templateId_;
-  HWND parent_;
-  bool modal_ = false;
-  bool ended_ = false;
-  INT_PTR result_ = -1;
+  UINT m_templateId;
+  HWND m_parent;
+  bool m_modal = false;
+  bool m_ended = false;
+  INT_PTR m_result = -1;
   // The message being given to DefDlgProc: DefDlgProc first calls our procedure with that same
   // message, which must then fall through; other messages sent meanwhile are handled normally.
   struct DefaultedMessage {
@@ -68,7 +68,7 @@ class Dialog : public Window {
     WPARAM wParam;
     LPARAM lParam;
   };
-  const DefaultedMessage* defaulting_ = nullptr;
+  const DefaultedMessage* m_defaulting = nullptr;
 };
 
 }  // namespace fw

@@ -13,26 +13,26 @@ template <typename H>
 class GdiObject {
  public:
   GdiObject() = default;
-  explicit GdiObject(H handle) : handle_(handle) {}
+  explicit GdiObject(H handle) : m_handle(handle) {}
   ~GdiObject() { Reset(); }
   GdiObject(const GdiObject&) = delete;
   GdiObject& operator=(const GdiObject&) = delete;
-  GdiObject(GdiObject&& other) noexcept : handle_(other.Release()) {}
+  GdiObject(GdiObject&& other) noexcept : m_handle(other.Release()) {}
   GdiObject& operator=(GdiObject&& other) noexcept {
     if (this != &other) Reset(other.Release());
     return *this;
   }
 
-  H Get() const { return handle_; }
-  explicit operator bool() const { return handle_ != nullptr; }
-  H Release() { return std::exchange(handle_, nullptr); }
+  H Get() const { return m_handle; }
+  explicit operator bool() const { return m_handle != nullptr; }
+  H Release() { return std::exchange(m_handle, nullptr); }
   void Reset(H handle = nullptr) {
-    if (handle_ != nullptr && handle_ != handle) DeleteObject(handle_);
-    handle_ = handle;
+    if (m_handle != nullptr && m_handle != handle) DeleteObject(m_handle);
+    m_handle = handle;
   }
 
  private:
-  H handle_ = nullptr;
+  H m_handle = nullptr;
 };
 
 using Pen = GdiObject<HPEN>;
@@ -44,64 +44,64 @@ using Region = GdiObject<HRGN>;
 // Selects an object into a context and selects the previous one back on destruction.
 class ScopedSelect {
  public:
-  ScopedSelect(HDC dc, HGDIOBJ object) : dc_(dc), previous_(object ? SelectObject(dc, object) : nullptr) {}
+  ScopedSelect(HDC dc, HGDIOBJ object) : m_dc(dc), m_previous(object ? SelectObject(dc, object) : nullptr) {}
   ~ScopedSelect() {
-    if (previous_ != nullptr && previous_ != HGDI_ERROR) SelectObject(dc_, previous_);
+    if (m_previous != nullptr && m_previous != HGDI_ERROR) SelectObject(m_dc, m_previous);
   }
   ScopedSelect(const ScopedSelect&) = delete;
   ScopedSelect& operator=(const ScopedSelect&) = delete;
 
  private:
-  HDC dc_;
-  HGDIOBJ previous_;
+  HDC m_dc;
+  HGDIOBJ m_previous;
 };
 
 // A memory context compatible with another, deleted on destruction.
 class MemoryDC {
  public:
-  explicit MemoryDC(HDC compatibleWith) : dc_(CreateCompatibleDC(compatibleWith)) {}
+  explicit MemoryDC(HDC compatibleWith) : m_dc(CreateCompatibleDC(compatibleWith)) {}
   ~MemoryDC() {
-    if (dc_ != nullptr) DeleteDC(dc_);
+    if (m_dc != nullptr) DeleteDC(m_dc);
   }
   MemoryDC(const MemoryDC&) = delete;
   MemoryDC& operator=(const MemoryDC&) = delete;
-  HDC Get() const { return dc_; }
-  explicit operator bool() const { return dc_ != nullptr; }
+  HDC Get() const { return m_dc; }
+  explicit operator bool() const { return m_dc != nullptr; }
 
  private:
-  HDC dc_;
+  HDC m_dc;
 };
 
 // GetDC / ReleaseDC.
 class WindowDC {
  public:
-  explicit WindowDC(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
+  explicit WindowDC(HWND hwnd) : m_hwnd(hwnd), m_dc(GetDC(hwnd)) {}
   ~WindowDC() {
-    if (dc_ != nullptr) ReleaseDC(hwnd_, dc_);
+    if (m_dc != nullptr) ReleaseDC(m_hwnd, m_dc);
   }
   WindowDC(const WindowDC&) = delete;
   WindowDC& operator=(const WindowDC&) = delete;
-  HDC Get() const { return dc_; }
+  HDC Get() const { return m_dc; }
 
  private:
-  HWND hwnd_;
-  HDC dc_;
+  HWND m_hwnd;
+  HDC m_dc;
 };
 
 // BeginPaint / EndPaint.
 class PaintDC {
  public:
-  explicit PaintDC(HWND hwnd) : hwnd_(hwnd) { dc_ = BeginPaint(hwnd, &ps_); }
-  ~PaintDC() { EndPaint(hwnd_, &ps_); }
+  explicit PaintDC(HWND hwnd) : m_hwnd(hwnd) { m_dc = BeginPaint(hwnd, &m_ps); }
+  ~PaintDC() { EndPaint(m_hwnd, &m_ps); }
   PaintDC(const PaintDC&) = delete;
   PaintDC& operator=(const PaintDC&) = delete;
-  HDC Get() const { return dc_; }
-  const PAINTSTRUCT& Info() const { return ps_; }
+  HDC Get() const { return m_dc; }
+  const PAINTSTRUCT& Info() const { return m_ps; }
 
  private:
-  HWND hwnd_;
-  HDC dc_ = nullptr;
-  PAINTSTRUCT ps_{};
+  HWND m_hwnd;
+  HDC m_dc = nullptr;
+  PAINTSTRUCT m_ps{};
 };
 
 }  // namespace fw

@@ -12,10 +12,10 @@ HINSTANCE GetResourceModule() {
 
 void SetResourceModule(HINSTANCE module) { g_resourceModule = module; }
 
-ResourceModuleScope::ResourceModuleScope(HINSTANCE module) : saved_(g_resourceModule) {
+ResourceModuleScope::ResourceModuleScope(HINSTANCE module) : m_saved(g_resourceModule) {
   g_resourceModule = module;
 }
 
-ResourceModuleScope::~ResourceModuleScope() { g_resourceModule = saved_; }
+ResourceModuleScope::~ResourceModuleScope() { g_resourceModule = m_saved; }
 
 }  // namespace fw

@@ -18,7 +18,7 @@ class ResourceModuleScope {
   ResourceModuleScope& operator=(const ResourceModuleScope&) = delete;
 
  private:
-  HINSTANCE saved_;
+  HINSTANCE m_saved;
 };
 
 }  // namespace fw

@@ -18,31 +18,31 @@ HWND ReflectionSource(UINT msg, WPARAM wParam, LPARAM lParam) {
 Window::~Window() { Unsubclass(); }
 
 HWND Window::Detach() {
-  if (subclassed_) {
-    HWND hwnd = hwnd_;
+  if (m_subclassed) {
+    HWND hwnd = m_hwnd;
     Unsubclass();
     return hwnd;
   }
-  HWND hwnd = hwnd_;
-  hwnd_ = nullptr;
+  HWND hwnd = m_hwnd;
+  m_hwnd = nullptr;
   return hwnd;
 }
 
 bool Window::Subclass(HWND hwnd) {
-  if (hwnd == nullptr || subclassed_ || FromHandle(hwnd) != nullptr) return false;
+  if (hwnd == nullptr || m_subclassed || FromHandle(hwnd) != nullptr) return false;
   if (!SetWindowSubclass(hwnd, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) return false;
-  hwnd_ = hwnd;
-  subclassed_ = true;
+  m_hwnd = hwnd;
+  m_subclassed = true;
   OnSubclassed();
   return true;
 }
 
 void Window::Unsubclass() {
-  if (!subclassed_) return;
-  HWND hwnd = hwnd_;
+  if (!m_subclassed) return;
+  HWND hwnd = m_hwnd;
   // Unlink first so no message reaches a half-destroyed object, then remove the hook.
-  hwnd_ = nullptr;
-  subclassed_ = false;
+  m_hwnd = nullptr;
+  m_subclassed = false;
   if (::IsWindow(hwnd)) RemoveWindowSubclass(hwnd, SubclassProc, kSubclassId);
 }
 
@@ -67,14 +67,14 @@ Window* Window::FromHandle(HWND hwnd) {
   return nullptr;
 }
 
-void Window::SetTextGbk(const char* text) const { SetWindowTextGbk(hwnd_, text); }
+void Window::SetTextGbk(const char* text) const { SetWindowTextGbk(m_hwnd, text); }
 
-std::string Window::GetTextGbk() const { return GetWindowTextGbk(hwnd_); }
+std::string Window::GetTextGbk() const { return GetWindowTextGbk(m_hwnd); }
 
 LRESULT Window::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) { return Default(msg, wParam, lParam); }
 
 LRESULT Window::Default(UINT msg, WPARAM wParam, LPARAM lParam) {
-  return DefSubclassProc(hwnd_, msg, wParam, lParam);
+  return DefSubclassProc(m_hwnd, msg, wParam, lParam);
 }
 
 bool Window::OnReflect(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
@@ -82,7 +82,7 @@ bool Window::OnReflect(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 LRESULT CALLBACK Window::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR refData) {
   Window* self = reinterpret_cast<Window*>(refData);
   if (msg == WM_NCDESTROY) {
-    if (self != nullptr && self->hwnd_ == hwnd) {
+    if (self != nullptr && self->m_hwnd == hwnd) {
       const LRESULT result = self->WindowProc(msg, wParam, lParam);
       self->Unsubclass();
       return result;
@@ -90,7 +90,7 @@ LRESULT CALLBACK Window::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
     RemoveWindowSubclass(hwnd, SubclassProc, kSubclassId);
     return DefSubclassProc(hwnd, msg, wParam, lParam);
   }
-  if (self == nullptr || self->hwnd_ != hwnd) return DefSubclassProc(hwnd, msg, wParam, lParam);
+  if (self == nullptr || self->m_hwnd != hwnd) return DefSubclassProc(hwnd, msg, wParam, lParam);
   return self->WindowProc(msg, wParam, lParam);
 }
 

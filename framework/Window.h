@@ -15,12 +15,12 @@ class Window {
   Window(const Window&) = delete;
   Window& operator=(const Window&) = delete;
 
-  HWND GetHwnd() const { return hwnd_; }
-  operator HWND() const { return hwnd_; }
-  bool IsWindow() const { return hwnd_ != nullptr && ::IsWindow(hwnd_) != FALSE; }
+  HWND GetHwnd() const { return m_hwnd; }
+  operator HWND() const { return m_hwnd; }
+  bool IsWindow() const { return m_hwnd != nullptr && ::IsWindow(m_hwnd) != FALSE; }
 
   // Borrow a window without handling its messages.
-  void Attach(HWND hwnd) { hwnd_ = hwnd; }
+  void Attach(HWND hwnd) { m_hwnd = hwnd; }
   HWND Detach();
 
   // Handle the window's messages through WindowProc. Returns false if the window is already
@@ -28,7 +28,7 @@ class Window {
   bool Subclass(HWND hwnd);
   // Removes the subclass (unlinks this object first) and forgets the handle.
   void Unsubclass();
-  bool IsSubclassed() const { return subclassed_; }
+  bool IsSubclassed() const { return m_subclassed; }
 
   // Creates a child or top-level window of a registered class and subclasses it.
   bool Create(const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle, const RECT& rect,
@@ -41,8 +41,8 @@ class Window {
   void SetTextGbk(const char* text) const;
   std::string GetTextGbk() const;
 
-  HWND GetItem(int id) const { return ::GetDlgItem(hwnd_, id); }
-  void Invalidate(BOOL erase = TRUE) const { ::InvalidateRect(hwnd_, nullptr, erase); }
+  HWND GetItem(int id) const { return ::GetDlgItem(m_hwnd, id); }
+  void Invalidate(BOOL erase = TRUE) const { ::InvalidateRect(m_hwnd, nullptr, erase); }
 
  protected:
   // Messages of a subclassed window. Default: the previous window procedure.
@@ -61,8 +61,8 @@ class Window {
   static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                        DWORD_PTR refData);
 
-  HWND hwnd_ = nullptr;
-  bool subclassed_ = false;
+  HWND m_hwnd = nullptr;
+  bool m_subclassed = false;
 };
 
 }  // namespace fw

@@ -47,37 +47,37 @@ class FieldSplitter {
 template <typename FieldFn, typename Field2Fn>
 class FieldFunctions final : public FieldSplitter {
  public:
-  FieldFunctions(FieldFn field, Field2Fn field2) : field_(std::move(field)), field2_(std::move(field2)) {}
+  FieldFunctions(FieldFn field, Field2Fn field2) : m_field(std::move(field)), m_field2(std::move(field2)) {}
 
   int Field(const char* text, char* out, int index) override {
     if constexpr (std::is_invocable_v<FieldFn&, const char*, char*, int>) {
-      return static_cast<int>(field_(text, out, index));
+      return static_cast<int>(m_field(text, out, index));
     } else {
-      return static_cast<int>(field_(Scratch(text), out, index));
+      return static_cast<int>(m_field(Scratch(text), out, index));
     }
   }
   int Field2(const char* text, char* out, int index, char delimiter) override {
     if constexpr (std::is_invocable_v<Field2Fn&, const char*, char*, int, char>) {
-      return static_cast<int>(field2_(text, out, index, delimiter));
+      return static_cast<int>(m_field2(text, out, index, delimiter));
     } else {
-      return static_cast<int>(field2_(Scratch(text), out, index, delimiter));
+      return static_cast<int>(m_field2(Scratch(text), out, index, delimiter));
     }
   }
 
  private:
   char* Scratch(const char* text) {
     std::size_t n = 0;
-    while (n + 1 < sizeof scratch_ && text[n] != '\0') {
-      scratch_[n] = text[n];
+    while (n + 1 < sizeof m_scratch && text[n] != '\0') {
+      m_scratch[n] = text[n];
       ++n;
     }
-    scratch_[n] = '\0';
-    return scratch_;
+    m_scratch[n] = '\0';
+    return m_scratch;
   }
 
-  FieldFn field_;
-  Field2Fn field2_;
-  char scratch_[kProfileBufferSize] = {};
+  FieldFn m_field;
+  Field2Fn m_field2;
+  char m_scratch[kProfileBufferSize] = {};
 };
 
 template <typename FieldFn, typename Field2Fn>

@@ -38,18 +38,18 @@ BOOL DeleteProfileSection(const char* section, const char* gbkPath) {
   return WritePrivateProfileSectionW(FromSystemCodePage(section).c_str(), nullptr, fw::GbkToWide(gbkPath).c_str());
 }
 
-Win32ProfileReader::Win32ProfileReader(const char* gbkPath) : path_(fw::GbkToWide(gbkPath)) {}
+Win32ProfileReader::Win32ProfileReader(const char* gbkPath) : m_path(fw::GbkToWide(gbkPath)) {}
 
 std::size_t Win32ProfileReader::SectionNames(char* buffer, std::size_t size) {
   if (buffer == nullptr || size == 0) return 0;
   std::memset(buffer, 0, size);
-  if (size < 2 || path_.empty()) return 0;
+  if (size < 2 || m_path.empty()) return 0;
 
   // The whole list first (the wide answer is cut the same way when too small: grow until it fits).
   std::vector<wchar_t> wide(8192);
   DWORD got = 0;
   for (;;) {
-    got = GetPrivateProfileSectionNamesW(wide.data(), static_cast<DWORD>(wide.size()), path_.c_str());
+    got = GetPrivateProfileSectionNamesW(wide.data(), static_cast<DWORD>(wide.size()), m_path.c_str());
     if (got + 2 < wide.size() || wide.size() >= (1u << 22)) break;
     wide.assign(wide.size() * 4, L'\0');
   }
@@ -82,11 +82,11 @@ std::size_t Win32ProfileReader::SectionNames(char* buffer, std::size_t size) {
 std::size_t Win32ProfileReader::String(const char* section, const char* key, char* buffer, std::size_t size) {
   if (buffer == nullptr || size == 0) return 0;
   buffer[0] = '\0';
-  if (section == nullptr || key == nullptr || path_.empty()) return 0;
+  if (section == nullptr || key == nullptr || m_path.empty()) return 0;
   // Every character takes at least one byte, so size characters fill the narrow buffer.
   std::vector<wchar_t> wide(size + 1, L'\0');
   const DWORD got = GetPrivateProfileStringW(FromSystemCodePage(section).c_str(), FromSystemCodePage(key).c_str(), L"",
-                                             wide.data(), static_cast<DWORD>(wide.size()), path_.c_str());
+                                             wide.data(), static_cast<DWORD>(wide.size()), m_path.c_str());
   const std::string value = ToSystemCodePage(wide.data(), got < wide.size() ? got : wide.size() - 1);
   return fw::GbkCopyBounded(buffer, size, value.c_str());
 }

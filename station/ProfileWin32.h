@@ -45,7 +45,7 @@ class Win32ProfileReader final : public ProfileReader {
   std::size_t String(const char* section, const char* key, char* buffer, std::size_t size) override;
 
  private:
-  std::wstring path_;
+  std::wstring m_path;
 };
 
 // Collects one kind of channel from the file at gbkPath, cutting texts with field and field2

@@ -83,15 +83,15 @@ constexpr const char kSysEnvTextFallback[] = "No This Funciont";
 class SysArg {
  public:
   template <typename T, typename = std::enable_if_t<(std::is_integral_v<T> || std::is_enum_v<T>) && sizeof(T) <= 4>>
-  SysArg(T value) : slot_(fw::Slot(value)) {}  // NOLINT: implicit by design
+  SysArg(T value) : m_slot(fw::Slot(value)) {}  // NOLINT: implicit by design
   template <typename T>
-  SysArg(T* pointer) : slot_(static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(pointer))) {}  // NOLINT
-  SysArg(std::nullptr_t) : slot_(0) {}  // NOLINT
+  SysArg(T* pointer) : m_slot(static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(pointer))) {}  // NOLINT
+  SysArg(std::nullptr_t) : m_slot(0) {}  // NOLINT
 
-  std::uint32_t Slot() const { return slot_; }
+  std::uint32_t Slot() const { return m_slot; }
 
  private:
-  std::uint32_t slot_;
+  std::uint32_t m_slot;
 };
 
 // Every wrapper has the name of its entry and returns the entry's result unchanged, or when the

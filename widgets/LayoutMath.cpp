@@ -28,31 +28,31 @@ bool EqualsNoCase(const char* a, const char* b) {
 }  // namespace
 
 void RemainderTable::Clear() {
-  for (auto& edge : values_) {
+  for (auto& edge : m_values) {
     for (float& v : edge) v = 0.0f;
   }
-  for (std::uintptr_t& owner : owners_) owner = 0;
-  for (bool& keeps : keepsHeight_) keeps = false;
+  for (std::uintptr_t& owner : m_owners) owner = 0;
+  for (bool& keeps : m_keepsHeight) keeps = false;
 }
 
 bool RemainderTable::Claim(int index, std::uintptr_t control, bool keepsHeight) {
   if (index < 0 || index >= kRemainderSlots) return keepsHeight;
-  if (owners_[index] != control || control == 0) {
-    owners_[index] = control;
-    keepsHeight_[index] = keepsHeight;
-    for (auto& edge : values_) edge[index] = 0.0f;
+  if (m_owners[index] != control || control == 0) {
+    m_owners[index] = control;
+    m_keepsHeight[index] = keepsHeight;
+    for (auto& edge : m_values) edge[index] = 0.0f;
   }
-  return keepsHeight_[index];
+  return m_keepsHeight[index];
 }
 
 float* RemainderTable::Slot(int edge, int index) {
   if (edge < 0 || edge >= kEdgeCount || index < 0 || index >= kRemainderSlots) return nullptr;
-  return &values_[edge][index];
+  return &m_values[edge][index];
 }
 
 float RemainderTable::Get(int edge, int index) const {
   if (edge < 0 || edge >= kEdgeCount || index < 0 || index >= kRemainderSlots) return 0.0f;
-  return values_[edge][index];
+  return m_values[edge][index];
 }
 
 float Ratio(int newSize, int oldSize) {

@@ -59,9 +59,9 @@ class RemainderTable {
   float Get(int edge, int index) const;
 
  private:
-  float values_[kEdgeCount][kRemainderSlots] = {};
-  std::uintptr_t owners_[kRemainderSlots] = {};
-  bool keepsHeight_[kRemainderSlots] = {};
+  float m_values[kEdgeCount][kRemainderSlots] = {};
+  std::uintptr_t m_owners[kRemainderSlots] = {};
+  bool m_keepsHeight[kRemainderSlots] = {};
 };
 
 // new / old in single precision; 0 when old is not positive.

@@ -23,9 +23,9 @@ constexpr DWORD kSettingBufferSize = 255;
 // the least a control must offer to show one line.
 class ControlTextHeight final : public layout::TextHeightSource {
  public:
-  explicit ControlTextHeight(HWND control) : control_(control) {}
+  explicit ControlTextHeight(HWND control) : m_control(control) {}
   int TextHeight() override {
-    fw::WindowDC dc(control_);
+    fw::WindowDC dc(m_control);
     if (dc.Get() == nullptr) return 0;
     SIZE size{};
     if (!GetTextExtentPoint32W(dc.Get(), L"FON", 3, &size)) return 0;
@@ -33,7 +33,7 @@ class ControlTextHeight final : public layout::TextHeightSource {
   }
 
  private:
-  HWND control_;
+  HWND m_control;
 };
 
 }  // namespace
