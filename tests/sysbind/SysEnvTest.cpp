@@ -59,6 +59,10 @@ TEST_F(SysEnvLibraryTest, AMissingEntryFailsWithItsCodeAndTheResourceModuleIsRes
     for (const SysEnvResolution& r : kSysEnvResolutionList) {
       EXPECT_EQ(g_sysEnvEntries.*r.entry != nullptr, r.position < c.missing) << r.name << " resolved";
     }
+    // A wrapper whose entry is missing (GetField is the 6th) answers -1000 and writes nothing.
+    char field[8] = "kept";
+    EXPECT_EQ(GetField("1,2", field, 0), c.missing <= 6 ? -1000 : 1);
+    EXPECT_STREQ(field, c.missing <= 6 ? "kept" : "1");
   }
   fw::SetResourceModule(nullptr);
 }
