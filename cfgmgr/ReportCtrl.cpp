@@ -26,11 +26,13 @@ constexpr UINT kMsgRawInsert = WM_APP + 10023;    // wParam LVITEMW*, lParam rec
 constexpr UINT kMsgRawGetItem = WM_APP + 10024;   // lParam LVITEMW*; LVIF_PARAM reads the record
 constexpr UINT kMsgRawSetItem = WM_APP + 10025;   // lParam LVITEMW*; LVIF_PARAM writes the record
 
-constexpr DWORD kStyleCleared = 0x2203;      // LVS_TYPEMASK, LVS_EDITLABELS, LVS_NOSCROLL
-constexpr DWORD kStyleSet = 0x50300001;      // WS_CHILD, WS_VISIBLE, WS_VSCROLL, WS_HSCROLL, LVS_REPORT
-constexpr DWORD kExStyleKept = 0x22;         // LVS_EX_FULLROWSELECT, LVS_EX_SUBITEMIMAGES
-constexpr DWORD kEditorStyle = 0x40800180;   // WS_CHILD, WS_BORDER, ES_AUTOHSCROLL, ES_NOHIDESEL
-constexpr UINT kRedrawNow = RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW;  // 0x105
+// The style rule: always a report view with both scroll bars, whose labels only we edit.
+constexpr DWORD kStyleCleared = LVS_TYPEMASK | LVS_EDITLABELS | LVS_NOSCROLL;
+constexpr DWORD kStyleSet = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | LVS_REPORT;
+constexpr DWORD kExStyleKept = LVS_EX_FULLROWSELECT | LVS_EX_SUBITEMIMAGES;
+constexpr DWORD kEditorStyle = WS_CHILD | WS_BORDER | ES_AUTOHSCROLL | ES_NOHIDESEL;
+constexpr UINT kRedrawNow = RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW;
+constexpr int kImageWidth = 16;  // of the row images, and the room the editor leaves for one
 
 int g_preconditionFailures = 0;
 
@@ -441,7 +443,7 @@ bool CReportCtrl::OnReflect(UINT msg, WPARAM, LPARAM lParam, LRESULT& result) {
 }
 
 LRESULT CReportCtrl::OnCustomDraw(NMLVCUSTOMDRAW* draw) {
-  if (draw->nmcd.dwDrawStage != (CDDS_ITEMPREPAINT | CDDS_SUBITEM)) return CDRF_NOTIFYSUBITEMDRAW;  // 0x20
+  if (draw->nmcd.dwDrawStage != (CDDS_ITEMPREPAINT | CDDS_SUBITEM)) return CDRF_NOTIFYSUBITEMDRAW;
   const int row = static_cast<int>(draw->nmcd.dwItemSpec);
   const RowInfo* record = CheckedRecord(row);
   if (record != nullptr && draw->iSubItem >= 0) {
@@ -1246,7 +1248,7 @@ int CReportCtrl::MoveDown(int row, int count) {
 
 int CReportCtrl::MoveToTop(int row) { return MoveItem(row, -1); }
 
-int CReportCtrl::MoveToBottom(int row) { return MoveItem(row, 0x7FFFFFFF); }
+int CReportCtrl::MoveToBottom(int row) { return MoveItem(row, INT_MAX); }
 
 bool CReportCtrl::SwapItems(int a, int b) {
   if (!IsValidRow(a) || !IsValidRow(b) || a == b) return false;
@@ -1283,14 +1285,14 @@ bool CReportCtrl::StartEdit(int row, int column) {
   SetAllItemStates(ItemSelected, ItemUnselected);
   SetItemStates(row, ItemSelected | ItemFocused);
 
-  int align = 0;
+  int align = ES_LEFT;
   HWND header = GetHeader();
   HDITEMW headerItem{};
   headerItem.mask = HDI_FORMAT;
   if (header != nullptr &&
       SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&headerItem))) {
     const int justify = headerItem.fmt & HDF_JUSTIFYMASK;
-    align = justify == HDF_CENTER ? 1 : (justify == HDF_RIGHT ? 2 : 0);  // ES_CENTER, ES_RIGHT
+    align = justify == HDF_CENTER ? ES_CENTER : (justify == HDF_RIGHT ? ES_RIGHT : ES_LEFT);
   }
   if (!m_pEditor->IsWindow() || align != m_nEditorAlign) {
     m_nEditorAlign = align;
@@ -1306,7 +1308,7 @@ bool CReportCtrl::StartEdit(int row, int column) {
   cell.top = column;
   cell.left = LVIR_LABEL;
   SendMessageW(GetHwnd(), LVM_GETSUBITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
-  if (column > 0 && GetImageList() != nullptr && GetItemImage(row, column) >= 0) cell.left += 16;
+  if (column > 0 && GetImageList() != nullptr && GetItemImage(row, column) >= 0) cell.left += kImageWidth;
   MoveWindow(editor, cell.left, cell.top, cell.right - cell.left, cell.bottom - cell.top, TRUE);
   SetWindowTextW(editor, GetCellTextWide(row, column).c_str());
   ShowWindow(editor, SW_SHOW);
@@ -1369,7 +1371,7 @@ HIMAGELIST CReportCtrl::SetHeaderImageList(HIMAGELIST images) {
 
 bool CReportCtrl::SetRowImages(UINT bitmapId, COLORREF mask) {
   if (!IsWindow()) return false;
-  HIMAGELIST images = ImageList_LoadImageW(fw::GetResourceModule(), MAKEINTRESOURCEW(bitmapId), 16, 4, mask,
+  HIMAGELIST images = ImageList_LoadImageW(fw::GetResourceModule(), MAKEINTRESOURCEW(bitmapId), kImageWidth, 4, mask,
                                            IMAGE_BITMAP, LR_CREATEDIBSECTION);
   if (images == nullptr) return false;
   HIMAGELIST old = m_rowImages;
@@ -1387,7 +1389,7 @@ bool CReportCtrl::SetRowImages(UINT bitmapId, COLORREF mask) {
 bool CReportCtrl::SetHeaderImages(UINT bitmapId, COLORREF mask) {
   HWND header = GetHeader();
   if (header == nullptr) return false;
-  HIMAGELIST images = ImageList_LoadImageW(fw::GetResourceModule(), MAKEINTRESOURCEW(bitmapId), 16, 4, mask,
+  HIMAGELIST images = ImageList_LoadImageW(fw::GetResourceModule(), MAKEINTRESOURCEW(bitmapId), kImageWidth, 4, mask,
                                            IMAGE_BITMAP, LR_CREATEDIBSECTION);
   if (images == nullptr) return false;
   SetHeaderImageList(images);

@@ -79,9 +79,9 @@ class CReportCtrl : public fw::Window {
 
   void FitToParent();
 
-  // Window styles. The rule: 0x2203 (view type, label editing, no scroll) always cleared,
-  // 0x50300001 (child, visible, scroll bars, report view) always set; the extended list-view style
-  // always keeps LVS_EX_FULLROWSELECT | LVS_EX_SUBITEMIMAGES (0x22).
+  // Window styles. The rule: LVS_TYPEMASK, LVS_EDITLABELS and LVS_NOSCROLL always cleared,
+  // WS_CHILD, WS_VISIBLE, WS_VSCROLL, WS_HSCROLL and LVS_REPORT always set; the extended list-view
+  // style always keeps LVS_EX_FULLROWSELECT | LVS_EX_SUBITEMIMAGES.
   bool ModifyStyle(DWORD remove, DWORD add, UINT flags = 0);
   bool ModifyExtendedStyle(DWORD remove, DWORD add, UINT flags = 0);
   DWORD GetExtendedStyle() const;
