@@ -678,23 +678,10 @@ int CReportCtrl::InsertRow(const LVITEMW& item) {
   return static_cast<int>(SendMessageW(GetHwnd(), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&copy)));
 }
 
-int CReportCtrl::InsertItem(int row, const char* text) {
-  std::wstring wide = fw::GbkToWide(text);
-  LVITEMW item{};
-  item.mask = LVIF_TEXT;
-  item.iItem = row;
-  item.pszText = const_cast<wchar_t*>(wide.c_str());
-  return InsertRow(item);
-}
+int CReportCtrl::InsertItem(int row, const char* text) { return InsertItem(LVIF_TEXT, row, text, 0, 0, 0, 0); }
 
 int CReportCtrl::InsertItem(int row, const char* text, int image) {
-  std::wstring wide = fw::GbkToWide(text);
-  LVITEMW item{};
-  item.mask = LVIF_TEXT | LVIF_IMAGE;
-  item.iItem = row;
-  item.pszText = const_cast<wchar_t*>(wide.c_str());
-  item.iImage = image;
-  return InsertRow(item);
+  return InsertItem(LVIF_TEXT | LVIF_IMAGE, row, text, 0, 0, image, 0);
 }
 
 int CReportCtrl::InsertItem(UINT mask, int row, const char* text, UINT state, UINT stateMask, int image,
@@ -817,16 +804,6 @@ bool CReportCtrl::SetCellText(int row, int column, const char* text) {
   item.iSubItem = column;
   item.pszText = const_cast<wchar_t*>(wide.c_str());
   return SendMessageW(GetHwnd(), LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)) != 0;
-}
-
-bool CReportCtrl::SetCellTextAndImage(int row, int column, const std::wstring& text, int image) {
-  LVITEMW item{};
-  item.mask = LVIF_TEXT | LVIF_IMAGE;
-  item.iItem = row;
-  item.iSubItem = column;
-  item.pszText = const_cast<wchar_t*>(text.c_str());
-  item.iImage = image;
-  return SendMessageW(GetHwnd(), LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item)) != 0;
 }
 
 bool CReportCtrl::SetItemText(int row, int column, const char* text) {

@@ -231,7 +231,6 @@ class CReportCtrl : public fw::Window {
   bool ApplyStates(int row, DWORD actions);
   bool SetStateBits(int row, UINT state, UINT mask);
   bool SetCellText(int row, int column, const char* text);
-  bool SetCellTextAndImage(int row, int column, const std::wstring& text, int image);
   std::wstring GetCellTextWide(int row, int column) const;
   bool CaptureRow(int row, int columns, CapturedRow* out) const;
   void WriteRow(int row, const CapturedRow& captured);
