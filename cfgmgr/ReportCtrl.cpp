@@ -74,6 +74,15 @@ class RedrawLock {
   HWND m_hwnd;
 };
 
+HIMAGELIST LoadImages(UINT bitmapId, COLORREF mask) {
+  return ImageList_LoadImageW(fw::GetResourceModule(), MAKEINTRESOURCEW(bitmapId), kImageWidth, 4, mask, IMAGE_BITMAP,
+                              LR_CREATEDIBSECTION);
+}
+
+HIMAGELIST HeaderImageList(HWND header) {
+  return reinterpret_cast<HIMAGELIST>(SendMessageW(header, HDM_GETIMAGELIST, 0, 0));
+}
+
 }  // namespace
 
 // Everything a row carries, taken out of the list view so it can be written elsewhere.
@@ -117,10 +126,9 @@ CReportCtrl::~CReportCtrl() {
       delete record;
     }
     if (m_pEditor->IsWindow()) DestroyWindow(m_pEditor->GetHwnd());
-    ReleaseImageLists();
-    Unsubclass();
   }
   ReleaseImageLists();
+  Unsubclass();
 }
 
 int CReportCtrl::PreconditionFailures() { return g_preconditionFailures; }
@@ -1348,38 +1356,31 @@ HIMAGELIST CReportCtrl::SetHeaderImageList(HIMAGELIST images) {
 
 bool CReportCtrl::SetRowImages(UINT bitmapId, COLORREF mask) {
   if (!IsWindow()) return false;
-  HIMAGELIST images = ImageList_LoadImageW(fw::GetResourceModule(), MAKEINTRESOURCEW(bitmapId), kImageWidth, 4, mask,
-                                           IMAGE_BITMAP, LR_CREATEDIBSECTION);
-  if (images == nullptr) return false;
-  HIMAGELIST old = m_rowImages;
-  SetImageList(images);
+  ImageList images(LoadImages(bitmapId, mask));
+  if (!images) return false;
+  SetImageList(images.get());
   HWND header = GetHeader();
-  if (old != nullptr && header != nullptr &&
-      reinterpret_cast<HIMAGELIST>(SendMessageW(header, HDM_GETIMAGELIST, 0, 0)) == old) {
-    SetHeaderImageList(images);  // the header shared the old list
+  if (m_rowImages && header != nullptr && HeaderImageList(header) == m_rowImages.get()) {
+    SetHeaderImageList(images.get());  // the header shared the old list
   }
-  if (old != nullptr) ImageList_Destroy(old);
-  m_rowImages = images;
+  m_rowImages = std::move(images);  // the old list, shown nowhere now, goes
   return true;
 }
 
 bool CReportCtrl::SetHeaderImages(UINT bitmapId, COLORREF mask) {
   HWND header = GetHeader();
   if (header == nullptr) return false;
-  HIMAGELIST images = ImageList_LoadImageW(fw::GetResourceModule(), MAKEINTRESOURCEW(bitmapId), kImageWidth, 4, mask,
-                                           IMAGE_BITMAP, LR_CREATEDIBSECTION);
-  if (images == nullptr) return false;
-  SetHeaderImageList(images);
-  // A second call replaces the first list instead of leaking it.
-  if (m_headerImages != nullptr) ImageList_Destroy(m_headerImages);
-  m_headerImages = images;
+  ImageList images(LoadImages(bitmapId, mask));
+  if (!images) return false;
+  SetHeaderImageList(images.get());
+  m_headerImages = std::move(images);
   return true;
 }
 
 bool CReportCtrl::SetHeaderImage(int column, int image, bool leftSide) {
   HWND header = GetHeader();
   if (header == nullptr) return false;
-  if (SendMessageW(header, HDM_GETIMAGELIST, 0, 0) == 0) SetHeaderImageList(GetImageList());
+  if (HeaderImageList(header) == nullptr) SetHeaderImageList(GetImageList());
   HDITEMW item{};
   item.mask = HDI_FORMAT;
   if (!SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item))) return false;
@@ -1431,15 +1432,11 @@ bool CReportCtrl::SetHeaderText(int column, const char* text) {
 void CReportCtrl::ReleaseImageLists() {
   if (IsWindow()) {
     // The list view destroys its own image lists unless shared: take ours back first.
-    if (m_rowImages != nullptr && GetImageList() == m_rowImages) SetImageList(nullptr);
+    if (m_rowImages && GetImageList() == m_rowImages.get()) SetImageList(nullptr);
     HWND header = GetHeader();
-    if (header != nullptr) {
-      const HIMAGELIST current = reinterpret_cast<HIMAGELIST>(SendMessageW(header, HDM_GETIMAGELIST, 0, 0));
-      if (current != nullptr && (current == m_rowImages || current == m_headerImages)) SetHeaderImageList(nullptr);
-    }
+    const HIMAGELIST shown = header != nullptr ? HeaderImageList(header) : nullptr;
+    if (shown != nullptr && (shown == m_rowImages.get() || shown == m_headerImages.get())) SetHeaderImageList(nullptr);
   }
-  if (m_rowImages != nullptr) ImageList_Destroy(m_rowImages);
-  if (m_headerImages != nullptr) ImageList_Destroy(m_headerImages);
-  m_rowImages = nullptr;
-  m_headerImages = nullptr;
+  m_rowImages.reset();
+  m_headerImages.reset();
 }

@@ -29,6 +29,7 @@
 
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "framework/Window.h"
@@ -200,6 +201,11 @@ class CReportCtrl : public fw::Window {
  private:
   struct CapturedRow;
   class ListRows;
+  // An image list the control made; the list view and its header only borrow it.
+  struct ImageListDestroyer {
+    void operator()(HIMAGELIST images) const { ImageList_Destroy(images); }
+  };
+  using ImageList = std::unique_ptr<std::remove_pointer_t<HIMAGELIST>, ImageListDestroyer>;
 
   // Raw record access, bypassing the hiding of the record (handled in WindowProc).
   RowInfo* RecordOf(int row) const;
@@ -249,8 +255,8 @@ class CReportCtrl : public fw::Window {
   int m_nEditColumn = -1;
   int m_nCheckMode = CheckMulti;
   int m_nEditorAlign = 0;
-  HIMAGELIST m_rowImages = nullptr;
-  HIMAGELIST m_headerImages = nullptr;
+  ImageList m_rowImages;
+  ImageList m_headerImages;
   int m_nSortColumn = -1;
   bool m_bSortAscending = true;
   bool m_bRedraw = true;  // WM_SETREDRAW as last set, so bulk work never unlocks a caller's lock
