@@ -2,6 +2,7 @@
 
 #include <oleauto.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdarg>
@@ -17,14 +18,15 @@
 
 namespace {
 
-// Private messages the control sends to its own window to reach the record stored as item data,
-// which the public messages hide (handled in WindowProc, never passed on).
-constexpr UINT kMsgRawGetParam = WM_APP + 10020;  // wParam row -> record or 0
-constexpr UINT kMsgRawSetParam = WM_APP + 10021;  // wParam row, lParam record -> success
-constexpr UINT kMsgRawDelete = WM_APP + 10022;    // wParam row -> success; the record is kept
-constexpr UINT kMsgRawInsert = WM_APP + 10023;    // wParam LVITEMW*, lParam record -> index
-constexpr UINT kMsgRawGetItem = WM_APP + 10024;   // lParam LVITEMW*; LVIF_PARAM reads the record
-constexpr UINT kMsgRawSetItem = WM_APP + 10025;   // lParam LVITEMW*; LVIF_PARAM writes the record
+// The control reaches the list view's own handling of a message, past the hiding of the records,
+// by sending it wrapped in this private message: the subclass chain can be continued only from
+// inside the window's procedure.
+constexpr UINT kMsgRaw = WM_APP + 10020;  // lParam: RawMessage*
+struct RawMessage {
+  UINT msg;
+  WPARAM wParam;
+  LPARAM lParam;
+};
 
 // The style rule: always a report view with both scroll bars, whose labels only we edit.
 constexpr DWORD kStyleCleared = LVS_TYPEMASK | LVS_EDITLABELS | LVS_NOSCROLL;
@@ -83,6 +85,20 @@ HIMAGELIST HeaderImageList(HWND header) {
   return reinterpret_cast<HIMAGELIST>(SendMessageW(header, HDM_GETIMAGELIST, 0, 0));
 }
 
+// A row's record is lent to the list view as the row's item data and taken back with the row.
+using Record = std::unique_ptr<CReportCtrl::RowInfo>;
+CReportCtrl::RowInfo* RecordIn(LPARAM data) { return reinterpret_cast<CReportCtrl::RowInfo*>(data); }
+Record Reclaim(LPARAM data) { return Record(RecordIn(data)); }
+
+// Each row keeps one colour of a kind per column, so a column's colours come and go with it.
+void FollowColumn(std::vector<COLORREF>& colours, std::size_t column, bool inserted, COLORREF colour) {
+  if (inserted) {
+    colours.insert(colours.begin() + static_cast<std::ptrdiff_t>(std::min(column, colours.size())), colour);
+  } else if (column < colours.size()) {
+    colours.erase(colours.begin() + static_cast<std::ptrdiff_t>(column));
+  }
+}
+
 }  // namespace
 
 // Everything a row carries, taken out of the list view so it can be written elsewhere.
@@ -113,18 +129,12 @@ class CReportCtrl::ListRows : public report::RowAccessor {
   int m_column;
 };
 
-CReportCtrl::CReportCtrl() : m_pEditor(new fw::Window) {}
+CReportCtrl::CReportCtrl() : m_pEditor(std::make_unique<fw::Window>()) {}
 
 CReportCtrl::~CReportCtrl() {
   if (IsWindow() && IsSubclassed()) {
-    // The window outlives us: give every row its caller's data back and free the records.
-    const int count = GetItemCount(ItemAll);
-    for (int row = 0; row < count; ++row) {
-      RowInfo* record = RecordOf(row);
-      if (record == nullptr) continue;
-      SendMessageW(GetHwnd(), kMsgRawSetParam, static_cast<WPARAM>(row), static_cast<LPARAM>(record->data));
-      delete record;
-    }
+    // The window outlives us: its rows keep the caller's data, not our records or editor.
+    DetachRecords();
     if (m_pEditor->IsWindow()) DestroyWindow(m_pEditor->GetHwnd());
   }
   ReleaseImageLists();
@@ -161,13 +171,7 @@ void CReportCtrl::OnSubclassed() {
   ApplyStyleRule();
   SetExtendedStyle(0);
   if (!HasColumnHeader()) ReportPrecondition("list without a column header");
-  // Rows that exist already get their records; their item data becomes the caller's data.
-  const int count = GetItemCount(ItemAll);
-  // Nothing of ours can be attached yet, so whatever each row holds is the caller's.
-  for (int row = 0; row < count; ++row) {
-    const LRESULT data = SendMessageW(GetHwnd(), kMsgRawGetParam, static_cast<WPARAM>(row), 0);
-    AttachRecord(row, NewRecord(static_cast<DWORD>(data)));
-  }
+  AttachRecords();
 }
 
 void CReportCtrl::ApplyStyleRule() {
@@ -259,6 +263,15 @@ LRESULT CReportCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
       OnDestroyWindow();
       return Default(msg, wParam, lParam);
+    default:
+      return OnRecordMessage(msg, wParam, lParam);
+  }
+}
+
+// The list view's messages that would show or replace a record, or that add or remove rows or
+// columns, keep the records in step.
+LRESULT CReportCtrl::OnRecordMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
     case LVM_INSERTITEMA:
     case LVM_INSERTITEMW:
       return OnInsertItem(msg, wParam, lParam);
@@ -273,43 +286,43 @@ LRESULT CReportCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case LVM_DELETEALLITEMS:
       return OnDeleteAllItems(wParam, lParam);
     case LVM_INSERTCOLUMNA:
-    case LVM_INSERTCOLUMNW:
-      return OnInsertColumn(msg, wParam, lParam);
-    case LVM_DELETECOLUMN:
-      return OnDeleteColumn(wParam, lParam);
-    case kMsgRawGetParam:
-      return RawGetParam(static_cast<int>(wParam));
-    case kMsgRawSetParam: {
-      LVITEMW item{};
-      item.mask = LVIF_PARAM;
-      item.iItem = static_cast<int>(wParam);
-      item.lParam = lParam;
-      return Default(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    case LVM_INSERTCOLUMNW: {
+      const LRESULT index = Default(msg, wParam, lParam);
+      if (index >= 0) FollowColumns(static_cast<int>(index), true);
+      return index;
     }
-    case kMsgRawDelete:
-      return Default(LVM_DELETEITEM, wParam, 0);
-    case kMsgRawGetItem:
-      return Default(LVM_GETITEMW, 0, lParam);
-    case kMsgRawSetItem:
-      return Default(LVM_SETITEMW, 0, lParam);
-    case kMsgRawInsert: {
-      LVITEMW* item = reinterpret_cast<LVITEMW*>(wParam);
-      if (item == nullptr) return -1;
-      item->mask |= LVIF_PARAM;
-      item->lParam = lParam;
-      return Default(LVM_INSERTITEMW, 0, wParam);
+    case LVM_DELETECOLUMN: {
+      const LRESULT ok = Default(msg, wParam, lParam);
+      if (ok && static_cast<int>(wParam) >= 0) FollowColumns(static_cast<int>(wParam), false);
+      return ok;
+    }
+    case kMsgRaw: {
+      const RawMessage* raw = reinterpret_cast<const RawMessage*>(lParam);
+      return raw != nullptr ? Default(raw->msg, raw->wParam, raw->lParam) : 0;
     }
     default:
       return Default(msg, wParam, lParam);
   }
 }
 
-LRESULT CReportCtrl::RawGetParam(int row) {
+LRESULT CReportCtrl::Raw(UINT msg, WPARAM wParam, LPARAM lParam) const {
+  RawMessage raw{msg, wParam, lParam};
+  return SendMessageW(GetHwnd(), kMsgRaw, 0, reinterpret_cast<LPARAM>(&raw));
+}
+
+LPARAM CReportCtrl::RawParam(int row) const {
   LVITEMW item{};
   item.mask = LVIF_PARAM;
   item.iItem = row;
-  if (!Default(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return 0;
-  return item.lParam;
+  return Raw(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) ? item.lParam : 0;
+}
+
+bool CReportCtrl::SetRawParam(int row, LPARAM data) {
+  LVITEMW item{};
+  item.mask = LVIF_PARAM;
+  item.iItem = row;
+  item.lParam = data;
+  return Raw(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item)) != 0;
 }
 
 // LVITEMA and LVITEMW share their layout up to the text pointer's type, so both are handled alike.
@@ -322,13 +335,13 @@ LRESULT CReportCtrl::OnInsertItem(UINT msg, WPARAM wParam, LPARAM lParam) {
   }
   const UINT mask = item->mask;
   const LPARAM data = item->lParam;
-  RowInfo* record = NewRecord((mask & LVIF_PARAM) ? static_cast<DWORD>(data) : 0);
+  Record record = NewRecord((mask & LVIF_PARAM) ? static_cast<DWORD>(data) : 0);
   item->mask = mask | LVIF_PARAM;
-  item->lParam = reinterpret_cast<LPARAM>(record);
+  item->lParam = reinterpret_cast<LPARAM>(record.get());
   const LRESULT index = Default(msg, wParam, lParam);
   item->mask = mask;
   item->lParam = data;
-  if (index < 0) delete record;
+  if (index >= 0) record.release();  // the new row holds it
   return index;
 }
 
@@ -336,7 +349,7 @@ LRESULT CReportCtrl::OnGetItem(UINT msg, WPARAM wParam, LPARAM lParam) {
   const LRESULT ok = Default(msg, wParam, lParam);
   LVITEMW* item = reinterpret_cast<LVITEMW*>(lParam);
   if (ok && item != nullptr && (item->mask & LVIF_PARAM)) {
-    const RowInfo* record = reinterpret_cast<const RowInfo*>(RawGetParam(item->iItem));
+    const RowInfo* record = RecordIn(RawParam(item->iItem));
     item->lParam = record != nullptr ? static_cast<LPARAM>(record->data) : 0;
   }
   return ok;
@@ -345,7 +358,7 @@ LRESULT CReportCtrl::OnGetItem(UINT msg, WPARAM wParam, LPARAM lParam) {
 LRESULT CReportCtrl::OnSetItem(UINT msg, WPARAM wParam, LPARAM lParam) {
   LVITEMW* item = reinterpret_cast<LVITEMW*>(lParam);
   if (item == nullptr || (item->mask & LVIF_PARAM) == 0) return Default(msg, wParam, lParam);
-  RowInfo* record = reinterpret_cast<RowInfo*>(RawGetParam(item->iItem));
+  RowInfo* record = RecordIn(RawParam(item->iItem));
   if (record == nullptr) {
     if (IsValidRow(item->iItem)) ReportPrecondition("row without its record");
     return FALSE;
@@ -360,62 +373,33 @@ LRESULT CReportCtrl::OnSetItem(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 LRESULT CReportCtrl::OnDeleteItem(WPARAM wParam, LPARAM lParam) {
   const int row = static_cast<int>(wParam);
-  RowInfo* record = reinterpret_cast<RowInfo*>(RawGetParam(row));
-  if (m_nEditRow >= 0 && IsValidRow(row)) {
-    if (row == m_nEditRow) {
-      EndEdit(false);
-    } else if (row < m_nEditRow) {
-      --m_nEditRow;  // the edited row moves up by one
-    }
-  }
+  const LPARAM record = RawParam(row);
+  EditFollowsRemoval(row);
   const LRESULT ok = Default(LVM_DELETEITEM, wParam, lParam);
-  if (ok) delete record;
+  if (ok) Reclaim(record);  // freed with its row
   return ok;
 }
 
 LRESULT CReportCtrl::OnDeleteAllItems(WPARAM wParam, LPARAM lParam) {
   EndEdit(false);
-  std::vector<RowInfo*> records;
-  const int count = static_cast<int>(Default(LVM_GETITEMCOUNT, 0, 0));
-  records.reserve(static_cast<std::size_t>(count > 0 ? count : 0));
-  for (int row = 0; row < count; ++row) records.push_back(reinterpret_cast<RowInfo*>(RawGetParam(row)));
+  std::vector<LPARAM> records;
+  const int count = GetItemCount(ItemAll);
+  for (int row = 0; row < count; ++row) records.push_back(RawParam(row));
   const LRESULT ok = Default(LVM_DELETEALLITEMS, wParam, lParam);
   if (ok) {
-    for (RowInfo* record : records) delete record;
+    for (LPARAM record : records) Reclaim(record);
   }
   return ok;
 }
 
-LRESULT CReportCtrl::OnInsertColumn(UINT msg, WPARAM wParam, LPARAM lParam) {
-  const LRESULT index = Default(msg, wParam, lParam);
-  if (index < 0) return index;
-  const int count = static_cast<int>(Default(LVM_GETITEMCOUNT, 0, 0));
+void CReportCtrl::FollowColumns(int column, bool inserted) {
+  const int count = GetItemCount(ItemAll);
   for (int row = 0; row < count; ++row) {
-    RowInfo* record = reinterpret_cast<RowInfo*>(RawGetParam(row));
+    RowInfo* record = RecordIn(RawParam(row));
     if (record == nullptr) continue;
-    std::size_t at = static_cast<std::size_t>(index);
-    if (at > record->textColours.size()) at = record->textColours.size();
-    record->textColours.insert(record->textColours.begin() + static_cast<std::ptrdiff_t>(at), DefaultTextColour());
-    at = static_cast<std::size_t>(index);
-    if (at > record->backColours.size()) at = record->backColours.size();
-    record->backColours.insert(record->backColours.begin() + static_cast<std::ptrdiff_t>(at), DefaultBackColour());
+    FollowColumn(record->textColours, static_cast<std::size_t>(column), inserted, DefaultTextColour());
+    FollowColumn(record->backColours, static_cast<std::size_t>(column), inserted, DefaultBackColour());
   }
-  return index;
-}
-
-LRESULT CReportCtrl::OnDeleteColumn(WPARAM wParam, LPARAM lParam) {
-  const LRESULT ok = Default(LVM_DELETECOLUMN, wParam, lParam);
-  const int column = static_cast<int>(wParam);
-  if (!ok || column < 0) return ok;
-  const int count = static_cast<int>(Default(LVM_GETITEMCOUNT, 0, 0));
-  for (int row = 0; row < count; ++row) {
-    RowInfo* record = reinterpret_cast<RowInfo*>(RawGetParam(row));
-    if (record == nullptr) continue;
-    const std::size_t at = static_cast<std::size_t>(column);
-    if (at < record->textColours.size()) record->textColours.erase(record->textColours.begin() + static_cast<std::ptrdiff_t>(at));
-    if (at < record->backColours.size()) record->backColours.erase(record->backColours.begin() + static_cast<std::ptrdiff_t>(at));
-  }
-  return ok;
 }
 
 void CReportCtrl::OnDestroyWindow() {
@@ -541,46 +525,48 @@ bool CReportCtrl::PreTranslateMessage(MSG* msg) {
 // ---------------------------------------------------------------------------------------------
 // Records
 
-CReportCtrl::RowInfo* CReportCtrl::NewRecord(DWORD data) const {
-  RowInfo* record = new RowInfo;
+Record CReportCtrl::NewRecord(DWORD data) const {
+  Record record = std::make_unique<RowInfo>();
   record->data = data;
-  const int columns = GetColumnCount();
-  record->textColours.assign(static_cast<std::size_t>(columns), DefaultTextColour());
-  record->backColours.assign(static_cast<std::size_t>(columns), DefaultBackColour());
+  const std::size_t columns = static_cast<std::size_t>(GetColumnCount());
+  record->textColours.assign(columns, DefaultTextColour());
+  record->backColours.assign(columns, DefaultBackColour());
   return record;
-}
-
-CReportCtrl::RowInfo* CReportCtrl::RecordOf(int row) const {
-  if (!IsWindow()) return nullptr;
-  return reinterpret_cast<RowInfo*>(SendMessageW(GetHwnd(), kMsgRawGetParam, static_cast<WPARAM>(row), 0));
 }
 
 CReportCtrl::RowInfo* CReportCtrl::CheckedRecord(int row) const {
   if (!IsValidRow(row)) return nullptr;
-  RowInfo* record = RecordOf(row);
+  RowInfo* record = RecordIn(RawParam(row));
   if (record == nullptr) ReportPrecondition("row without its record");
   return record;
 }
 
-bool CReportCtrl::AttachRecord(int row, RowInfo* record) {
-  if (SendMessageW(GetHwnd(), kMsgRawSetParam, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(record))) {
-    return true;
+// Nothing of ours is attached to an adopted list's rows yet: whatever each holds is the caller's.
+void CReportCtrl::AttachRecords() {
+  const int count = GetItemCount(ItemAll);
+  for (int row = 0; row < count; ++row) {
+    Record record = NewRecord(static_cast<DWORD>(RawParam(row)));
+    if (SetRawParam(row, reinterpret_cast<LPARAM>(record.get()))) record.release();
   }
-  delete record;
-  return false;
 }
 
-bool CReportCtrl::RemoveRowKeepRecord(int row) {
-  return SendMessageW(GetHwnd(), kMsgRawDelete, static_cast<WPARAM>(row), 0) != 0;
+void CReportCtrl::DetachRecords() {
+  const int count = GetItemCount(ItemAll);
+  for (int row = 0; row < count; ++row) {
+    const Record record = Reclaim(RawParam(row));
+    if (record != nullptr) SetRawParam(row, static_cast<LPARAM>(record->data));
+  }
 }
 
-int CReportCtrl::InsertRowWithRecord(int row, RowInfo* record) {
+int CReportCtrl::InsertRowWithRecord(int row, Record record) {
   LVITEMW item{};
-  item.mask = LVIF_TEXT;
+  item.mask = LVIF_TEXT | LVIF_PARAM;
   item.iItem = row;
   item.pszText = const_cast<wchar_t*>(L"");
-  return static_cast<int>(
-      SendMessageW(GetHwnd(), kMsgRawInsert, reinterpret_cast<WPARAM>(&item), reinterpret_cast<LPARAM>(record)));
+  item.lParam = reinterpret_cast<LPARAM>(record.get());
+  const int index = static_cast<int>(Raw(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+  if (index >= 0) record.release();  // the new row holds it; otherwise it goes here
+  return index;
 }
 
 bool CReportCtrl::IsValidRow(int row) const { return row >= 0 && row < GetItemCount(ItemAll); }
@@ -1120,7 +1106,7 @@ void CReportCtrl::SetSeparator(const char* separator) {
   m_pszSeparator.reset();
   if (separator == nullptr) return;
   const std::size_t length = std::strlen(separator);
-  m_pszSeparator.reset(new char[length + 1]);
+  m_pszSeparator = std::make_unique<char[]>(length + 1);
   std::memcpy(m_pszSeparator.get(), separator, length + 1);
 }
 
@@ -1142,7 +1128,7 @@ bool CReportCtrl::CaptureRow(int row, int columns, CapturedRow* out) const {
       item.mask |= LVIF_STATE | LVIF_PARAM;
       item.stateMask = LVIS_SELECTED | LVIS_FOCUSED | LVIS_STATEIMAGEMASK;
     }
-    if (!SendMessageW(GetHwnd(), kMsgRawGetItem, 0, reinterpret_cast<LPARAM>(&item))) return false;
+    if (!Raw(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return false;
     std::wstring& text = out->texts[static_cast<std::size_t>(column)];
     text.assign(item.pszText != nullptr && item.pszText != LPSTR_TEXTCALLBACKW ? item.pszText : L"");
     if (text.size() >= 259) text = GetCellTextWide(row, column);  // longer than the quick buffer
@@ -1169,7 +1155,7 @@ void CReportCtrl::WriteRow(int row, const CapturedRow& captured) {
       StateBitsFor(captured.states, &item.state, &item.stateMask);
       item.lParam = reinterpret_cast<LPARAM>(captured.record);
     }
-    SendMessageW(GetHwnd(), kMsgRawSetItem, 0, reinterpret_cast<LPARAM>(&item));
+    Raw(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
   }
   if (captured.states & ItemChecked) ApplySingleCheck(row);
 }
@@ -1211,12 +1197,10 @@ int CReportCtrl::MoveItem(int from, int to) {
   ForgetSort();
   CapturedRow captured;
   if (!CaptureRow(from, GetColumnCount(), &captured)) return -1;
-  if (!RemoveRowKeepRecord(from)) return -1;
-  const int index = InsertRowWithRecord(to, captured.record);
-  if (index < 0) {
-    delete captured.record;  // the row is gone; do not leak what it carried
-    return -1;
-  }
+  // The record leaves with the row and comes back with the new one.
+  if (!Raw(LVM_DELETEITEM, static_cast<WPARAM>(from), 0)) return -1;
+  const int index = InsertRowWithRecord(to, Record(captured.record));
+  if (index < 0) return -1;
   WriteRow(index, captured);
   return index;
 }
@@ -1258,6 +1242,16 @@ void CReportCtrl::SetEditable(bool editable) {
 
 bool CReportCtrl::IsEditing() const {
   return m_bEditable && IsValidRow(m_nEditRow) && IsValidColumn(m_nEditColumn);
+}
+
+// A row about to go: its edit is discarded, and an edit below it moves up with its row.
+void CReportCtrl::EditFollowsRemoval(int row) {
+  if (m_nEditRow < 0 || !IsValidRow(row)) return;
+  if (row == m_nEditRow) {
+    EndEdit(false);
+  } else if (row < m_nEditRow) {
+    --m_nEditRow;
+  }
 }
 
 bool CReportCtrl::StartEdit(int row, int column) {

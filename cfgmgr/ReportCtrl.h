@@ -207,25 +207,29 @@ class CReportCtrl : public fw::Window {
   };
   using ImageList = std::unique_ptr<std::remove_pointer_t<HIMAGELIST>, ImageListDestroyer>;
 
-  // Raw record access, bypassing the hiding of the record (handled in WindowProc).
-  RowInfo* RecordOf(int row) const;
-  bool AttachRecord(int row, RowInfo* record);
-  bool RemoveRowKeepRecord(int row);
-  int InsertRowWithRecord(int row, RowInfo* record);
-  RowInfo* NewRecord(DWORD data) const;
-  RowInfo* CheckedRecord(int row) const;
-
+  // The records: each row's RowInfo is owned by the control and lent to the list view as the row's
+  // item data; the messages that would expose or lose a record are intercepted.
+  LRESULT OnRecordMessage(UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT OnInsertItem(UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT OnGetItem(UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT OnSetItem(UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT OnDeleteItem(WPARAM wParam, LPARAM lParam);
   LRESULT OnDeleteAllItems(WPARAM wParam, LPARAM lParam);
-  LRESULT OnInsertColumn(UINT msg, WPARAM wParam, LPARAM lParam);
-  LRESULT OnDeleteColumn(WPARAM wParam, LPARAM lParam);
-  LRESULT RawGetParam(int row);
+  void FollowColumns(int column, bool inserted);
+  // The list view's own answer, the records not hidden.
+  LRESULT Raw(UINT msg, WPARAM wParam, LPARAM lParam) const;
+  LPARAM RawParam(int row) const;
+  bool SetRawParam(int row, LPARAM data);
+  std::unique_ptr<RowInfo> NewRecord(DWORD data) const;
+  RowInfo* CheckedRecord(int row) const;
+  void AttachRecords();
+  void DetachRecords();
+  int InsertRowWithRecord(int row, std::unique_ptr<RowInfo> record);
+
   void OnButton(UINT msg, WPARAM wParam, LPARAM lParam, bool left);
   bool CheckChanged(int row, bool wasChecked, bool isChecked, UINT msg);
   void OnDestroyWindow();
+  void EditFollowsRemoval(int row);
   LRESULT OnCustomDraw(NMLVCUSTOMDRAW* draw);
 
   void ApplyStyleRule();
@@ -254,7 +258,7 @@ class CReportCtrl : public fw::Window {
   int m_nEditRow = -1;
   int m_nEditColumn = -1;
   int m_nCheckMode = CheckMulti;
-  int m_nEditorAlign = 0;
+  int m_nEditorAlign = ES_LEFT;
   ImageList m_rowImages;
   ImageList m_headerImages;
   int m_nSortColumn = -1;
