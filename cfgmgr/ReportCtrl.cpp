@@ -2,7 +2,6 @@
 
 #include <oleauto.h>
 
-#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdarg>
@@ -13,40 +12,17 @@
 #include "cfgmgr/RowSort.h"
 #include "framework/GbkText.h"
 #include "framework/Messages.h"
-#include "framework/ResourceModule.h"
 #include "framework/Text.h"
 
 namespace {
-
-// The control reaches the list view's own handling of a message, past the hiding of the records,
-// by sending it wrapped in this private message: the subclass chain can be continued only from
-// inside the window's procedure.
-constexpr UINT kMsgRaw = WM_APP + 10020;  // lParam: RawMessage*
-struct RawMessage {
-  UINT msg;
-  WPARAM wParam;
-  LPARAM lParam;
-};
 
 // The style rule: always a report view with both scroll bars, whose labels only we edit.
 constexpr DWORD kStyleCleared = LVS_TYPEMASK | LVS_EDITLABELS | LVS_NOSCROLL;
 constexpr DWORD kStyleSet = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | LVS_REPORT;
 constexpr DWORD kExStyleKept = LVS_EX_FULLROWSELECT | LVS_EX_SUBITEMIMAGES;
-constexpr DWORD kEditorStyle = WS_CHILD | WS_BORDER | ES_AUTOHSCROLL | ES_NOHIDESEL;
 constexpr UINT kRedrawNow = RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW;
-constexpr int kImageWidth = 16;  // of the row images, and the room the editor leaves for one
 
 int g_preconditionFailures = 0;
-
-void ReportPrecondition(const char* what) {
-  ++g_preconditionFailures;
-  char line[160];
-  std::snprintf(line, sizeof(line), "CReportCtrl: precondition violated: %s\n", what);
-  OutputDebugStringA(line);
-}
-
-COLORREF DefaultTextColour() { return GetSysColor(COLOR_WINDOWTEXT); }
-COLORREF DefaultBackColour() { return GetSysColor(COLOR_WINDOW); }
 
 // OLE dates before 1899-12-30 count days backwards but the time of day forwards; this makes the
 // value grow with time everywhere.
@@ -75,29 +51,6 @@ class RedrawLock {
  private:
   HWND m_hwnd;
 };
-
-HIMAGELIST LoadImages(UINT bitmapId, COLORREF mask) {
-  return ImageList_LoadImageW(fw::GetResourceModule(), MAKEINTRESOURCEW(bitmapId), kImageWidth, 4, mask, IMAGE_BITMAP,
-                              LR_CREATEDIBSECTION);
-}
-
-HIMAGELIST HeaderImageList(HWND header) {
-  return reinterpret_cast<HIMAGELIST>(SendMessageW(header, HDM_GETIMAGELIST, 0, 0));
-}
-
-// A row's record is lent to the list view as the row's item data and taken back with the row.
-using Record = std::unique_ptr<CReportCtrl::RowInfo>;
-CReportCtrl::RowInfo* RecordIn(LPARAM data) { return reinterpret_cast<CReportCtrl::RowInfo*>(data); }
-Record Reclaim(LPARAM data) { return Record(RecordIn(data)); }
-
-// Each row keeps one colour of a kind per column, so a column's colours come and go with it.
-void FollowColumn(std::vector<COLORREF>& colours, std::size_t column, bool inserted, COLORREF colour) {
-  if (inserted) {
-    colours.insert(colours.begin() + static_cast<std::ptrdiff_t>(std::min(column, colours.size())), colour);
-  } else if (column < colours.size()) {
-    colours.erase(colours.begin() + static_cast<std::ptrdiff_t>(column));
-  }
-}
 
 }  // namespace
 
@@ -142,6 +95,13 @@ CReportCtrl::~CReportCtrl() {
 }
 
 int CReportCtrl::PreconditionFailures() { return g_preconditionFailures; }
+
+void CReportCtrl::ReportPrecondition(const char* what) {
+  ++g_preconditionFailures;
+  char line[160];
+  std::snprintf(line, sizeof(line), "CReportCtrl: precondition violated: %s\n", what);
+  OutputDebugStringA(line);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Window creation and adoption
@@ -268,140 +228,6 @@ LRESULT CReportCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-// The list view's messages that would show or replace a record, or that add or remove rows or
-// columns, keep the records in step.
-LRESULT CReportCtrl::OnRecordMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-  switch (msg) {
-    case LVM_INSERTITEMA:
-    case LVM_INSERTITEMW:
-      return OnInsertItem(msg, wParam, lParam);
-    case LVM_GETITEMA:
-    case LVM_GETITEMW:
-      return OnGetItem(msg, wParam, lParam);
-    case LVM_SETITEMA:
-    case LVM_SETITEMW:
-      return OnSetItem(msg, wParam, lParam);
-    case LVM_DELETEITEM:
-      return OnDeleteItem(wParam, lParam);
-    case LVM_DELETEALLITEMS:
-      return OnDeleteAllItems(wParam, lParam);
-    case LVM_INSERTCOLUMNA:
-    case LVM_INSERTCOLUMNW: {
-      const LRESULT index = Default(msg, wParam, lParam);
-      if (index >= 0) FollowColumns(static_cast<int>(index), true);
-      return index;
-    }
-    case LVM_DELETECOLUMN: {
-      const LRESULT ok = Default(msg, wParam, lParam);
-      if (ok && static_cast<int>(wParam) >= 0) FollowColumns(static_cast<int>(wParam), false);
-      return ok;
-    }
-    case kMsgRaw: {
-      const RawMessage* raw = reinterpret_cast<const RawMessage*>(lParam);
-      return raw != nullptr ? Default(raw->msg, raw->wParam, raw->lParam) : 0;
-    }
-    default:
-      return Default(msg, wParam, lParam);
-  }
-}
-
-LRESULT CReportCtrl::Raw(UINT msg, WPARAM wParam, LPARAM lParam) const {
-  RawMessage raw{msg, wParam, lParam};
-  return SendMessageW(GetHwnd(), kMsgRaw, 0, reinterpret_cast<LPARAM>(&raw));
-}
-
-LPARAM CReportCtrl::RawParam(int row) const {
-  LVITEMW item{};
-  item.mask = LVIF_PARAM;
-  item.iItem = row;
-  return Raw(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) ? item.lParam : 0;
-}
-
-bool CReportCtrl::SetRawParam(int row, LPARAM data) {
-  LVITEMW item{};
-  item.mask = LVIF_PARAM;
-  item.iItem = row;
-  item.lParam = data;
-  return Raw(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item)) != 0;
-}
-
-// LVITEMA and LVITEMW share their layout up to the text pointer's type, so both are handled alike.
-LRESULT CReportCtrl::OnInsertItem(UINT msg, WPARAM wParam, LPARAM lParam) {
-  LVITEMW* item = reinterpret_cast<LVITEMW*>(lParam);
-  if (item == nullptr) return Default(msg, wParam, lParam);
-  if (GetColumnCount() == 0) {
-    ReportPrecondition("row inserted while the list has no column");
-    return -1;
-  }
-  const UINT mask = item->mask;
-  const LPARAM data = item->lParam;
-  Record record = NewRecord((mask & LVIF_PARAM) ? static_cast<DWORD>(data) : 0);
-  item->mask = mask | LVIF_PARAM;
-  item->lParam = reinterpret_cast<LPARAM>(record.get());
-  const LRESULT index = Default(msg, wParam, lParam);
-  item->mask = mask;
-  item->lParam = data;
-  if (index >= 0) record.release();  // the new row holds it
-  return index;
-}
-
-LRESULT CReportCtrl::OnGetItem(UINT msg, WPARAM wParam, LPARAM lParam) {
-  const LRESULT ok = Default(msg, wParam, lParam);
-  LVITEMW* item = reinterpret_cast<LVITEMW*>(lParam);
-  if (ok && item != nullptr && (item->mask & LVIF_PARAM)) {
-    const RowInfo* record = RecordIn(RawParam(item->iItem));
-    item->lParam = record != nullptr ? static_cast<LPARAM>(record->data) : 0;
-  }
-  return ok;
-}
-
-LRESULT CReportCtrl::OnSetItem(UINT msg, WPARAM wParam, LPARAM lParam) {
-  LVITEMW* item = reinterpret_cast<LVITEMW*>(lParam);
-  if (item == nullptr || (item->mask & LVIF_PARAM) == 0) return Default(msg, wParam, lParam);
-  RowInfo* record = RecordIn(RawParam(item->iItem));
-  if (record == nullptr) {
-    if (IsValidRow(item->iItem)) ReportPrecondition("row without its record");
-    return FALSE;
-  }
-  const UINT mask = item->mask;
-  item->mask = mask & ~static_cast<UINT>(LVIF_PARAM);
-  const LRESULT ok = (item->mask == 0) ? TRUE : Default(msg, wParam, lParam);
-  item->mask = mask;
-  if (ok) record->data = static_cast<DWORD>(item->lParam);
-  return ok;
-}
-
-LRESULT CReportCtrl::OnDeleteItem(WPARAM wParam, LPARAM lParam) {
-  const int row = static_cast<int>(wParam);
-  const LPARAM record = RawParam(row);
-  EditFollowsRemoval(row);
-  const LRESULT ok = Default(LVM_DELETEITEM, wParam, lParam);
-  if (ok) Reclaim(record);  // freed with its row
-  return ok;
-}
-
-LRESULT CReportCtrl::OnDeleteAllItems(WPARAM wParam, LPARAM lParam) {
-  EndEdit(false);
-  std::vector<LPARAM> records;
-  const int count = GetItemCount(ItemAll);
-  for (int row = 0; row < count; ++row) records.push_back(RawParam(row));
-  const LRESULT ok = Default(LVM_DELETEALLITEMS, wParam, lParam);
-  if (ok) {
-    for (LPARAM record : records) Reclaim(record);
-  }
-  return ok;
-}
-
-void CReportCtrl::FollowColumns(int column, bool inserted) {
-  const int count = GetItemCount(ItemAll);
-  for (int row = 0; row < count; ++row) {
-    RowInfo* record = RecordIn(RawParam(row));
-    if (record == nullptr) continue;
-    FollowColumn(record->textColours, static_cast<std::size_t>(column), inserted, DefaultTextColour());
-    FollowColumn(record->backColours, static_cast<std::size_t>(column), inserted, DefaultBackColour());
-  }
-}
-
 void CReportCtrl::OnDestroyWindow() {
   DeleteAllItems(ItemAll);
   if (m_pEditor->IsWindow()) DestroyWindow(m_pEditor->GetHwnd());
@@ -447,7 +273,7 @@ LRESULT CReportCtrl::OnCustomDraw(NMLVCUSTOMDRAW* draw) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Mouse and keys
+// Mouse clicks
 
 void CReportCtrl::OnButton(UINT msg, WPARAM wParam, LPARAM lParam, bool left) {
   HWND hwnd = GetHwnd();
@@ -485,89 +311,8 @@ bool CReportCtrl::CheckChanged(int row, bool wasChecked, bool isChecked, UINT ms
   return true;
 }
 
-bool CReportCtrl::PreTranslateMessage(MSG* msg) {
-  if (msg == nullptr || msg->message != WM_KEYDOWN || !IsWindow()) return false;
-  HWND hwnd = GetHwnd();
-  if (msg->hwnd != hwnd && !IsChild(hwnd, msg->hwnd)) return false;
-  if (!IsEditing()) return msg->wParam == VK_SPACE;  // check marks change by mouse only
-  const int row = m_nEditRow;
-  const int column = m_nEditColumn;
-  switch (msg->wParam) {
-    case VK_TAB: {
-      const int next = column + 1 < GetColumnCount() ? column + 1 : 0;
-      EndEdit(true);
-      StartEdit(row, next);
-      return true;
-    }
-    case VK_RETURN:
-      EndEdit(true);
-      return true;
-    case VK_ESCAPE:
-      EndEdit(false);
-      return true;
-    case VK_UP:
-      if (row <= 0) return false;
-      EndEdit(true);
-      StartEdit(row - 1, column);
-      SendMessageW(hwnd, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row - 1), FALSE);
-      return true;
-    case VK_DOWN:
-      if (row >= GetItemCount(ItemAll) - 1) return false;
-      EndEdit(true);
-      StartEdit(row + 1, column);
-      SendMessageW(hwnd, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row + 1), FALSE);
-      return true;
-    default:
-      return false;
-  }
-}
-
 // ---------------------------------------------------------------------------------------------
-// Records
-
-Record CReportCtrl::NewRecord(DWORD data) const {
-  Record record = std::make_unique<RowInfo>();
-  record->data = data;
-  const std::size_t columns = static_cast<std::size_t>(GetColumnCount());
-  record->textColours.assign(columns, DefaultTextColour());
-  record->backColours.assign(columns, DefaultBackColour());
-  return record;
-}
-
-CReportCtrl::RowInfo* CReportCtrl::CheckedRecord(int row) const {
-  if (!IsValidRow(row)) return nullptr;
-  RowInfo* record = RecordIn(RawParam(row));
-  if (record == nullptr) ReportPrecondition("row without its record");
-  return record;
-}
-
-// Nothing of ours is attached to an adopted list's rows yet: whatever each holds is the caller's.
-void CReportCtrl::AttachRecords() {
-  const int count = GetItemCount(ItemAll);
-  for (int row = 0; row < count; ++row) {
-    Record record = NewRecord(static_cast<DWORD>(RawParam(row)));
-    if (SetRawParam(row, reinterpret_cast<LPARAM>(record.get()))) record.release();
-  }
-}
-
-void CReportCtrl::DetachRecords() {
-  const int count = GetItemCount(ItemAll);
-  for (int row = 0; row < count; ++row) {
-    const Record record = Reclaim(RawParam(row));
-    if (record != nullptr) SetRawParam(row, static_cast<LPARAM>(record->data));
-  }
-}
-
-int CReportCtrl::InsertRowWithRecord(int row, Record record) {
-  LVITEMW item{};
-  item.mask = LVIF_TEXT | LVIF_PARAM;
-  item.iItem = row;
-  item.pszText = const_cast<wchar_t*>(L"");
-  item.lParam = reinterpret_cast<LPARAM>(record.get());
-  const int index = static_cast<int>(Raw(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-  if (index >= 0) record.release();  // the new row holds it; otherwise it goes here
-  return index;
-}
+// Indexes, the sort state and the parent
 
 bool CReportCtrl::IsValidRow(int row) const { return row >= 0 && row < GetItemCount(ItemAll); }
 
@@ -886,7 +631,7 @@ DWORD CReportCtrl::GetItemData(int row) const {
 
 void CReportCtrl::SetColours(int row, int column, COLORREF colour, bool text, bool redraw) {
   if (!IsWindow()) return;
-  if (colour == kDefaultColour) colour = text ? DefaultTextColour() : DefaultBackColour();
+  if (colour == kDefaultColour) colour = GetSysColor(text ? COLOR_WINDOWTEXT : COLOR_WINDOW);
   const int rows = GetItemCount(ItemAll);
   const int columns = GetColumnCount();
   const bool oneRow = row >= 0 && row < rows;
@@ -1199,7 +944,7 @@ int CReportCtrl::MoveItem(int from, int to) {
   if (!CaptureRow(from, GetColumnCount(), &captured)) return -1;
   // The record leaves with the row and comes back with the new one.
   if (!Raw(LVM_DELETEITEM, static_cast<WPARAM>(from), 0)) return -1;
-  const int index = InsertRowWithRecord(to, Record(captured.record));
+  const int index = InsertRowWithRecord(to, std::unique_ptr<RowInfo>(captured.record));
   if (index < 0) return -1;
   WriteRow(index, captured);
   return index;
@@ -1233,170 +978,7 @@ bool CReportCtrl::SwapItems(int a, int b) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// In-place editing
-
-void CReportCtrl::SetEditable(bool editable) {
-  if (!editable) EndEdit(true);
-  m_bEditable = editable;
-}
-
-bool CReportCtrl::IsEditing() const {
-  return m_bEditable && IsValidRow(m_nEditRow) && IsValidColumn(m_nEditColumn);
-}
-
-// A row about to go: its edit is discarded, and an edit below it moves up with its row.
-void CReportCtrl::EditFollowsRemoval(int row) {
-  if (m_nEditRow < 0 || !IsValidRow(row)) return;
-  if (row == m_nEditRow) {
-    EndEdit(false);
-  } else if (row < m_nEditRow) {
-    --m_nEditRow;
-  }
-}
-
-bool CReportCtrl::StartEdit(int row, int column) {
-  if (!m_bEditable || !IsValidRow(row) || !IsValidColumn(column)) return false;
-  if (row == m_nEditRow && column == m_nEditColumn) return false;
-  EndEdit(true);
-  if (!IsValidRow(row)) return false;  // the parent removed rows when told of the committed edit
-  m_nEditRow = row;
-  m_nEditColumn = column;
-  SetAllItemStates(ItemSelected, ItemUnselected);
-  SetItemStates(row, ItemSelected | ItemFocused);
-
-  int align = ES_LEFT;
-  HWND header = GetHeader();
-  HDITEMW headerItem{};
-  headerItem.mask = HDI_FORMAT;
-  if (header != nullptr &&
-      SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&headerItem))) {
-    const int justify = headerItem.fmt & HDF_JUSTIFYMASK;
-    align = justify == HDF_CENTER ? ES_CENTER : (justify == HDF_RIGHT ? ES_RIGHT : ES_LEFT);
-  }
-  if (!m_pEditor->IsWindow() || align != m_nEditorAlign) {
-    m_nEditorAlign = align;
-    if (m_pEditor->IsWindow()) DestroyWindow(m_pEditor->GetHwnd());
-    const RECT none{0, 0, 0, 0};
-    if (!m_pEditor->Create(L"EDIT", L"", kEditorStyle | static_cast<DWORD>(align), 0, none, GetHwnd(), 0)) {
-      return false;  // the edit state stays set; the next EndEdit clears it
-    }
-  }
-  HWND editor = m_pEditor->GetHwnd();
-  SendMessageW(editor, WM_SETFONT, static_cast<WPARAM>(SendMessageW(GetHwnd(), WM_GETFONT, 0, 0)), FALSE);
-  RECT cell{};
-  cell.top = column;
-  cell.left = LVIR_LABEL;
-  SendMessageW(GetHwnd(), LVM_GETSUBITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
-  if (column > 0 && GetImageList() != nullptr && GetItemImage(row, column) >= 0) cell.left += kImageWidth;
-  MoveWindow(editor, cell.left, cell.top, cell.right - cell.left, cell.bottom - cell.top, TRUE);
-  SetWindowTextW(editor, GetCellTextWide(row, column).c_str());
-  ShowWindow(editor, SW_SHOW);
-  SendMessageW(editor, EM_SETSEL, 0, -1);
-  SetFocus(editor);
-  return true;
-}
-
-bool CReportCtrl::EndEdit(bool commit) {
-  if (m_nEditRow < 0 && m_nEditColumn < 0) return false;
-  const int row = m_nEditRow;
-  const int column = m_nEditColumn;
-  // Idle first, so that setting the text (which commits any edit) cannot come back here.
-  m_nEditRow = -1;
-  m_nEditColumn = -1;
-  if (!m_pEditor->IsWindow()) return false;  // the editor was never made: nothing was typed
-  HWND editor = m_pEditor->GetHwnd();
-  const int length = GetWindowTextLengthW(editor);
-  std::wstring text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
-  const int got = GetWindowTextW(editor, &text[0], length + 1);
-  text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
-  const bool hadFocus = GetFocus() == editor;
-  ShowWindow(editor, SW_HIDE);
-  if (hadFocus && IsWindow()) SetFocus(GetHwnd());
-  if (!commit || !IsValidRow(row) || !IsValidColumn(column)) return false;
-  // A change of case is a change: the comparison here is exact.
-  if (text == GetCellTextWide(row, column)) return false;
-  LVITEMW item{};
-  item.iSubItem = column;
-  item.pszText = &text[0];
-  if (text.empty()) item.pszText = const_cast<wchar_t*>(L"");
-  if (!SendMessageW(GetHwnd(), LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item))) {
-    return false;
-  }
-  ForgetSort();
-  NotifyParent(WM_REPORT_EDITED, static_cast<WPARAM>(row), static_cast<LPARAM>(column));
-  return true;
-}
-
-// ---------------------------------------------------------------------------------------------
-// Images and header items
-
-HIMAGELIST CReportCtrl::SetImageList(HIMAGELIST images) {
-  if (!IsWindow()) return nullptr;
-  return reinterpret_cast<HIMAGELIST>(
-      SendMessageW(GetHwnd(), LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images)));
-}
-
-HIMAGELIST CReportCtrl::GetImageList() const {
-  if (!IsWindow()) return nullptr;
-  return reinterpret_cast<HIMAGELIST>(SendMessageW(GetHwnd(), LVM_GETIMAGELIST, LVSIL_SMALL, 0));
-}
-
-HIMAGELIST CReportCtrl::SetHeaderImageList(HIMAGELIST images) {
-  HWND header = GetHeader();
-  if (header == nullptr) return nullptr;
-  return reinterpret_cast<HIMAGELIST>(
-      SendMessageW(header, HDM_SETIMAGELIST, HDSIL_NORMAL, reinterpret_cast<LPARAM>(images)));
-}
-
-bool CReportCtrl::SetRowImages(UINT bitmapId, COLORREF mask) {
-  if (!IsWindow()) return false;
-  ImageList images(LoadImages(bitmapId, mask));
-  if (!images) return false;
-  SetImageList(images.get());
-  HWND header = GetHeader();
-  if (m_rowImages && header != nullptr && HeaderImageList(header) == m_rowImages.get()) {
-    SetHeaderImageList(images.get());  // the header shared the old list
-  }
-  m_rowImages = std::move(images);  // the old list, shown nowhere now, goes
-  return true;
-}
-
-bool CReportCtrl::SetHeaderImages(UINT bitmapId, COLORREF mask) {
-  HWND header = GetHeader();
-  if (header == nullptr) return false;
-  ImageList images(LoadImages(bitmapId, mask));
-  if (!images) return false;
-  SetHeaderImageList(images.get());
-  m_headerImages = std::move(images);
-  return true;
-}
-
-bool CReportCtrl::SetHeaderImage(int column, int image, bool leftSide) {
-  HWND header = GetHeader();
-  if (header == nullptr) return false;
-  if (HeaderImageList(header) == nullptr) SetHeaderImageList(GetImageList());
-  HDITEMW item{};
-  item.mask = HDI_FORMAT;
-  if (!SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item))) return false;
-  item.mask = HDI_FORMAT | HDI_IMAGE;
-  item.fmt |= HDF_IMAGE;
-  if (leftSide) {
-    item.fmt &= ~HDF_BITMAP_ON_RIGHT;
-  } else {
-    item.fmt |= HDF_BITMAP_ON_RIGHT;
-  }
-  item.iImage = image;
-  return SendMessageW(header, HDM_SETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item)) != 0;
-}
-
-int CReportCtrl::GetHeaderImage(int column) const {
-  HWND header = GetHeader();
-  if (header == nullptr) return -1;
-  HDITEMW item{};
-  item.mask = HDI_IMAGE;
-  if (!SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item))) return -1;
-  return item.iImage;
-}
+// Header texts
 
 std::string CReportCtrl::GetHeaderText(int column) const {
   HWND header = GetHeader();
@@ -1421,16 +1003,4 @@ bool CReportCtrl::SetHeaderText(int column, const char* text) {
   item.mask = HDI_TEXT;
   item.pszText = const_cast<wchar_t*>(wide.c_str());
   return SendMessageW(header, HDM_SETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item)) != 0;
-}
-
-void CReportCtrl::ReleaseImageLists() {
-  if (IsWindow()) {
-    // The list view destroys its own image lists unless shared: take ours back first.
-    if (m_rowImages && GetImageList() == m_rowImages.get()) SetImageList(nullptr);
-    HWND header = GetHeader();
-    const HIMAGELIST shown = header != nullptr ? HeaderImageList(header) : nullptr;
-    if (shown != nullptr && (shown == m_rowImages.get() || shown == m_headerImages.get())) SetHeaderImageList(nullptr);
-  }
-  m_rowImages.reset();
-  m_headerImages.reset();
 }

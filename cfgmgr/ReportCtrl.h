@@ -206,32 +206,13 @@ class CReportCtrl : public fw::Window {
     void operator()(HIMAGELIST images) const { ImageList_Destroy(images); }
   };
   using ImageList = std::unique_ptr<std::remove_pointer_t<HIMAGELIST>, ImageListDestroyer>;
+  static constexpr int kImageWidth = 16;  // of the row images, and the room the editor leaves for one
 
-  // The records: each row's RowInfo is owned by the control and lent to the list view as the row's
-  // item data; the messages that would expose or lose a record are intercepted.
-  LRESULT OnRecordMessage(UINT msg, WPARAM wParam, LPARAM lParam);
-  LRESULT OnInsertItem(UINT msg, WPARAM wParam, LPARAM lParam);
-  LRESULT OnGetItem(UINT msg, WPARAM wParam, LPARAM lParam);
-  LRESULT OnSetItem(UINT msg, WPARAM wParam, LPARAM lParam);
-  LRESULT OnDeleteItem(WPARAM wParam, LPARAM lParam);
-  LRESULT OnDeleteAllItems(WPARAM wParam, LPARAM lParam);
-  void FollowColumns(int column, bool inserted);
-  // The list view's own answer, the records not hidden.
-  LRESULT Raw(UINT msg, WPARAM wParam, LPARAM lParam) const;
-  LPARAM RawParam(int row) const;
-  bool SetRawParam(int row, LPARAM data);
-  std::unique_ptr<RowInfo> NewRecord(DWORD data) const;
-  RowInfo* CheckedRecord(int row) const;
-  void AttachRecords();
-  void DetachRecords();
-  int InsertRowWithRecord(int row, std::unique_ptr<RowInfo> record);
-
+  static void ReportPrecondition(const char* what);
   void OnButton(UINT msg, WPARAM wParam, LPARAM lParam, bool left);
   bool CheckChanged(int row, bool wasChecked, bool isChecked, UINT msg);
   void OnDestroyWindow();
-  void EditFollowsRemoval(int row);
   LRESULT OnCustomDraw(NMLVCUSTOMDRAW* draw);
-
   void ApplyStyleRule();
   bool IsValidRow(int row) const;
   bool IsValidColumn(int column) const;
@@ -249,8 +230,30 @@ class CReportCtrl : public fw::Window {
   void SetColours(int row, int column, COLORREF colour, bool text, bool redraw);
   COLORREF GetColour(int row, int column, bool text) const;
   int InsertRow(const LVITEMW& item);
-  void ReleaseImageLists();
   void NotifyParent(UINT msg, WPARAM wParam, LPARAM lParam) const;
+
+  // Row records (ReportRecords.cpp).
+  LRESULT OnRecordMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT OnInsertItem(UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT OnGetItem(UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT OnSetItem(UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT OnDeleteItem(WPARAM wParam, LPARAM lParam);
+  LRESULT OnDeleteAllItems(WPARAM wParam, LPARAM lParam);
+  void FollowColumns(int column, bool inserted);
+  // The list view's own answer, records not hidden.
+  LRESULT Raw(UINT msg, WPARAM wParam, LPARAM lParam) const;
+  LPARAM RawParam(int row) const;
+  bool SetRawParam(int row, LPARAM data);
+  std::unique_ptr<RowInfo> NewRecord(DWORD data) const;
+  RowInfo* CheckedRecord(int row) const;
+  void AttachRecords();
+  void DetachRecords();
+  int InsertRowWithRecord(int row, std::unique_ptr<RowInfo> record);
+
+  // The in-place editor (ReportEditor.cpp) and the image lists (ReportImages.cpp).
+  void EditFollowsRemoval(int row);
+  static ImageList LoadImages(UINT bitmapId, COLORREF mask);
+  void ReleaseImageLists();
 
   std::unique_ptr<fw::Window> m_pEditor;
   std::unique_ptr<char[]> m_pszSeparator;
