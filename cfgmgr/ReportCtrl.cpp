@@ -557,15 +557,11 @@ bool CReportCtrl::SetItemNumber(int row, int column, double value, int precision
 }
 
 bool CReportCtrl::SetItemInt(int row, int column, int value) {
-  char text[16];
-  std::snprintf(text, sizeof(text), "%d", value);
-  return SetItemText(row, column, text);
+  return SetItemText(row, column, std::to_string(value).c_str());
 }
 
 bool CReportCtrl::SetItemUInt(int row, int column, unsigned int value) {
-  char text[16];
-  std::snprintf(text, sizeof(text), "%u", value);
-  return SetItemText(row, column, text);
+  return SetItemText(row, column, std::to_string(value).c_str());
 }
 
 bool CReportCtrl::SetItemDate(int row, int column, double value, DWORD flags) {
@@ -723,30 +719,17 @@ bool CReportCtrl::ExamItemStates(int row, DWORD states) const {
 void CReportCtrl::StateBitsFor(DWORD actions, UINT* state, UINT* mask) {
   *state = 0;
   *mask = 0;
-  if (actions & ItemSelected) {
-    *state |= LVIS_SELECTED;
-    *mask |= LVIS_SELECTED;
-  }
-  if (actions & ItemUnselected) {
-    *state &= ~static_cast<UINT>(LVIS_SELECTED);
-    *mask |= LVIS_SELECTED;
-  }
-  if (actions & ItemChecked) {
-    *state = (*state & ~static_cast<UINT>(LVIS_STATEIMAGEMASK)) | INDEXTOSTATEIMAGEMASK(2);
-    *mask |= LVIS_STATEIMAGEMASK;
-  }
-  if (actions & ItemUnchecked) {
-    *state = (*state & ~static_cast<UINT>(LVIS_STATEIMAGEMASK)) | INDEXTOSTATEIMAGEMASK(1);
-    *mask |= LVIS_STATEIMAGEMASK;
-  }
-  if (actions & ItemFocused) {
-    *state |= LVIS_FOCUSED;
-    *mask |= LVIS_FOCUSED;
-  }
-  if (actions & ItemUnfocused) {
-    *state &= ~static_cast<UINT>(LVIS_FOCUSED);
-    *mask |= LVIS_FOCUSED;
-  }
+  const auto apply = [&](DWORD action, UINT bits, UINT value) {
+    if ((actions & action) == 0) return;
+    *state = (*state & ~bits) | value;
+    *mask |= bits;
+  };
+  apply(ItemSelected, LVIS_SELECTED, LVIS_SELECTED);
+  apply(ItemUnselected, LVIS_SELECTED, 0);
+  apply(ItemChecked, LVIS_STATEIMAGEMASK, INDEXTOSTATEIMAGEMASK(2));
+  apply(ItemUnchecked, LVIS_STATEIMAGEMASK, INDEXTOSTATEIMAGEMASK(1));
+  apply(ItemFocused, LVIS_FOCUSED, LVIS_FOCUSED);
+  apply(ItemUnfocused, LVIS_FOCUSED, 0);
 }
 
 bool CReportCtrl::ApplyStates(int row, DWORD actions) {

@@ -128,7 +128,6 @@ bool CReportCtrl::EndEdit(bool commit) {
   LVITEMW item{};
   item.iSubItem = column;
   item.pszText = &text[0];
-  if (text.empty()) item.pszText = const_cast<wchar_t*>(L"");
   if (!SendMessageW(GetHwnd(), LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item))) {
     return false;
   }
