@@ -477,11 +477,7 @@ int CReportCtrl::InsertItemEx(int row, const char* text, ...) {
 
 bool CReportCtrl::DeleteItem(int row, bool selectNext) {
   if (!IsValidRow(row)) return false;
-  if (row == m_nEditRow) {
-    EndEdit(false);
-  } else {
-    EndEdit(true);
-  }
+  EndEdit(row != m_nEditRow);  // an edit of this row goes with it
   if (selectNext) SetItemStates(row + 1, ItemSelected);
   return SendMessageW(GetHwnd(), LVM_DELETEITEM, static_cast<WPARAM>(row), 0) != 0;
 }
