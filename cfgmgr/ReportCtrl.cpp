@@ -12,37 +12,17 @@
 #include "cfgmgr/RowSort.h"
 #include "framework/GbkText.h"
 #include "framework/Messages.h"
-#include "framework/ResourceModule.h"
 #include "framework/Text.h"
 
 namespace {
 
-// Private messages the control sends to its own window to reach the record stored as item data,
-// which the public messages hide (handled in WindowProc, never passed on).
-constexpr UINT kMsgRawGetParam = WM_APP + 10020;  // wParam row -> record or 0
-constexpr UINT kMsgRawSetParam = WM_APP + 10021;  // wParam row, lParam record -> success
-constexpr UINT kMsgRawDelete = WM_APP + 10022;    // wParam row -> success; the record is kept
-constexpr UINT kMsgRawInsert = WM_APP + 10023;    // wParam LVITEMW*, lParam record -> index
-constexpr UINT kMsgRawGetItem = WM_APP + 10024;   // lParam LVITEMW*; LVIF_PARAM reads the record
-constexpr UINT kMsgRawSetItem = WM_APP + 10025;   // lParam LVITEMW*; LVIF_PARAM writes the record
-
-constexpr DWORD kStyleCleared = 0x2203;      // LVS_TYPEMASK, LVS_EDITLABELS, LVS_NOSCROLL
-constexpr DWORD kStyleSet = 0x50300001;      // WS_CHILD, WS_VISIBLE, WS_VSCROLL, WS_HSCROLL, LVS_REPORT
-constexpr DWORD kExStyleKept = 0x22;         // LVS_EX_FULLROWSELECT, LVS_EX_SUBITEMIMAGES
-constexpr DWORD kEditorStyle = 0x40800180;   // WS_CHILD, WS_BORDER, ES_AUTOHSCROLL, ES_NOHIDESEL
-constexpr UINT kRedrawNow = RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW;  // 0x105
+// The style rule: always a report view with both scroll bars, whose labels only we edit.
+constexpr DWORD kStyleCleared = LVS_TYPEMASK | LVS_EDITLABELS | LVS_NOSCROLL;
+constexpr DWORD kStyleSet = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | LVS_REPORT;
+constexpr DWORD kExStyleKept = LVS_EX_FULLROWSELECT | LVS_EX_SUBITEMIMAGES;
+constexpr UINT kRedrawNow = RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW;
 
 int g_preconditionFailures = 0;
-
-void ReportPrecondition(const char* what) {
-  ++g_preconditionFailures;
-  char line[160];
-  std::snprintf(line, sizeof(line), "CReportCtrl: precondition violated: %s\n", what);
-  OutputDebugStringA(line);
-}
-
-COLORREF DefaultTextColour() { return GetSysColor(COLOR_WINDOWTEXT); }
-COLORREF DefaultBackColour() { return GetSysColor(COLOR_WINDOW); }
 
 // OLE dates before 1899-12-30 count days backwards but the time of day forwards; this makes the
 // value grow with time everywhere.
@@ -102,26 +82,26 @@ class CReportCtrl::ListRows : public report::RowAccessor {
   int m_column;
 };
 
-CReportCtrl::CReportCtrl() : m_pEditor(new fw::Window) {}
+CReportCtrl::CReportCtrl() : m_pEditor(std::make_unique<fw::Window>()) {}
 
 CReportCtrl::~CReportCtrl() {
   if (IsWindow() && IsSubclassed()) {
-    // The window outlives us: give every row its caller's data back and free the records.
-    const int count = GetItemCount(ItemAll);
-    for (int row = 0; row < count; ++row) {
-      RowInfo* record = RecordOf(row);
-      if (record == nullptr) continue;
-      SendMessageW(GetHwnd(), kMsgRawSetParam, static_cast<WPARAM>(row), static_cast<LPARAM>(record->data));
-      delete record;
-    }
+    // The window outlives us: its rows keep the caller's data, not our records or editor.
+    DetachRecords();
     if (m_pEditor->IsWindow()) DestroyWindow(m_pEditor->GetHwnd());
-    ReleaseImageLists();
-    Unsubclass();
   }
   ReleaseImageLists();
+  Unsubclass();
 }
 
 int CReportCtrl::PreconditionFailures() { return g_preconditionFailures; }
+
+void CReportCtrl::ReportPrecondition(const char* what) {
+  ++g_preconditionFailures;
+  char line[160];
+  std::snprintf(line, sizeof(line), "CReportCtrl: precondition violated: %s\n", what);
+  OutputDebugStringA(line);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Window creation and adoption
@@ -151,13 +131,7 @@ void CReportCtrl::OnSubclassed() {
   ApplyStyleRule();
   SetExtendedStyle(0);
   if (!HasColumnHeader()) ReportPrecondition("list without a column header");
-  // Rows that exist already get their records; their item data becomes the caller's data.
-  const int count = GetItemCount(ItemAll);
-  // Nothing of ours can be attached yet, so whatever each row holds is the caller's.
-  for (int row = 0; row < count; ++row) {
-    const LRESULT data = SendMessageW(GetHwnd(), kMsgRawGetParam, static_cast<WPARAM>(row), 0);
-    AttachRecord(row, NewRecord(static_cast<DWORD>(data)));
-  }
+  AttachRecords();
 }
 
 void CReportCtrl::ApplyStyleRule() {
@@ -249,163 +223,9 @@ LRESULT CReportCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
       OnDestroyWindow();
       return Default(msg, wParam, lParam);
-    case LVM_INSERTITEMA:
-    case LVM_INSERTITEMW:
-      return OnInsertItem(msg, wParam, lParam);
-    case LVM_GETITEMA:
-    case LVM_GETITEMW:
-      return OnGetItem(msg, wParam, lParam);
-    case LVM_SETITEMA:
-    case LVM_SETITEMW:
-      return OnSetItem(msg, wParam, lParam);
-    case LVM_DELETEITEM:
-      return OnDeleteItem(wParam, lParam);
-    case LVM_DELETEALLITEMS:
-      return OnDeleteAllItems(wParam, lParam);
-    case LVM_INSERTCOLUMNA:
-    case LVM_INSERTCOLUMNW:
-      return OnInsertColumn(msg, wParam, lParam);
-    case LVM_DELETECOLUMN:
-      return OnDeleteColumn(wParam, lParam);
-    case kMsgRawGetParam:
-      return RawGetParam(static_cast<int>(wParam));
-    case kMsgRawSetParam: {
-      LVITEMW item{};
-      item.mask = LVIF_PARAM;
-      item.iItem = static_cast<int>(wParam);
-      item.lParam = lParam;
-      return Default(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    }
-    case kMsgRawDelete:
-      return Default(LVM_DELETEITEM, wParam, 0);
-    case kMsgRawGetItem:
-      return Default(LVM_GETITEMW, 0, lParam);
-    case kMsgRawSetItem:
-      return Default(LVM_SETITEMW, 0, lParam);
-    case kMsgRawInsert: {
-      LVITEMW* item = reinterpret_cast<LVITEMW*>(wParam);
-      if (item == nullptr) return -1;
-      item->mask |= LVIF_PARAM;
-      item->lParam = lParam;
-      return Default(LVM_INSERTITEMW, 0, wParam);
-    }
     default:
-      return Default(msg, wParam, lParam);
+      return OnRecordMessage(msg, wParam, lParam);
   }
-}
-
-LRESULT CReportCtrl::RawGetParam(int row) {
-  LVITEMW item{};
-  item.mask = LVIF_PARAM;
-  item.iItem = row;
-  if (!Default(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return 0;
-  return item.lParam;
-}
-
-// LVITEMA and LVITEMW share their layout up to the text pointer's type, so both are handled alike.
-LRESULT CReportCtrl::OnInsertItem(UINT msg, WPARAM wParam, LPARAM lParam) {
-  LVITEMW* item = reinterpret_cast<LVITEMW*>(lParam);
-  if (item == nullptr) return Default(msg, wParam, lParam);
-  if (GetColumnCount() == 0) {
-    ReportPrecondition("row inserted while the list has no column");
-    return -1;
-  }
-  const UINT mask = item->mask;
-  const LPARAM data = item->lParam;
-  RowInfo* record = NewRecord((mask & LVIF_PARAM) ? static_cast<DWORD>(data) : 0);
-  item->mask = mask | LVIF_PARAM;
-  item->lParam = reinterpret_cast<LPARAM>(record);
-  const LRESULT index = Default(msg, wParam, lParam);
-  item->mask = mask;
-  item->lParam = data;
-  if (index < 0) delete record;
-  return index;
-}
-
-LRESULT CReportCtrl::OnGetItem(UINT msg, WPARAM wParam, LPARAM lParam) {
-  const LRESULT ok = Default(msg, wParam, lParam);
-  LVITEMW* item = reinterpret_cast<LVITEMW*>(lParam);
-  if (ok && item != nullptr && (item->mask & LVIF_PARAM)) {
-    const RowInfo* record = reinterpret_cast<const RowInfo*>(RawGetParam(item->iItem));
-    item->lParam = record != nullptr ? static_cast<LPARAM>(record->data) : 0;
-  }
-  return ok;
-}
-
-LRESULT CReportCtrl::OnSetItem(UINT msg, WPARAM wParam, LPARAM lParam) {
-  LVITEMW* item = reinterpret_cast<LVITEMW*>(lParam);
-  if (item == nullptr || (item->mask & LVIF_PARAM) == 0) return Default(msg, wParam, lParam);
-  RowInfo* record = reinterpret_cast<RowInfo*>(RawGetParam(item->iItem));
-  if (record == nullptr) {
-    if (IsValidRow(item->iItem)) ReportPrecondition("row without its record");
-    return FALSE;
-  }
-  const UINT mask = item->mask;
-  item->mask = mask & ~static_cast<UINT>(LVIF_PARAM);
-  const LRESULT ok = (item->mask == 0) ? TRUE : Default(msg, wParam, lParam);
-  item->mask = mask;
-  if (ok) record->data = static_cast<DWORD>(item->lParam);
-  return ok;
-}
-
-LRESULT CReportCtrl::OnDeleteItem(WPARAM wParam, LPARAM lParam) {
-  const int row = static_cast<int>(wParam);
-  RowInfo* record = reinterpret_cast<RowInfo*>(RawGetParam(row));
-  if (m_nEditRow >= 0 && IsValidRow(row)) {
-    if (row == m_nEditRow) {
-      EndEdit(false);
-    } else if (row < m_nEditRow) {
-      --m_nEditRow;  // the edited row moves up by one
-    }
-  }
-  const LRESULT ok = Default(LVM_DELETEITEM, wParam, lParam);
-  if (ok) delete record;
-  return ok;
-}
-
-LRESULT CReportCtrl::OnDeleteAllItems(WPARAM wParam, LPARAM lParam) {
-  EndEdit(false);
-  std::vector<RowInfo*> records;
-  const int count = static_cast<int>(Default(LVM_GETITEMCOUNT, 0, 0));
-  records.reserve(static_cast<std::size_t>(count > 0 ? count : 0));
-  for (int row = 0; row < count; ++row) records.push_back(reinterpret_cast<RowInfo*>(RawGetParam(row)));
-  const LRESULT ok = Default(LVM_DELETEALLITEMS, wParam, lParam);
-  if (ok) {
-    for (RowInfo* record : records) delete record;
-  }
-  return ok;
-}
-
-LRESULT CReportCtrl::OnInsertColumn(UINT msg, WPARAM wParam, LPARAM lParam) {
-  const LRESULT index = Default(msg, wParam, lParam);
-  if (index < 0) return index;
-  const int count = static_cast<int>(Default(LVM_GETITEMCOUNT, 0, 0));
-  for (int row = 0; row < count; ++row) {
-    RowInfo* record = reinterpret_cast<RowInfo*>(RawGetParam(row));
-    if (record == nullptr) continue;
-    std::size_t at = static_cast<std::size_t>(index);
-    if (at > record->textColours.size()) at = record->textColours.size();
-    record->textColours.insert(record->textColours.begin() + static_cast<std::ptrdiff_t>(at), DefaultTextColour());
-    at = static_cast<std::size_t>(index);
-    if (at > record->backColours.size()) at = record->backColours.size();
-    record->backColours.insert(record->backColours.begin() + static_cast<std::ptrdiff_t>(at), DefaultBackColour());
-  }
-  return index;
-}
-
-LRESULT CReportCtrl::OnDeleteColumn(WPARAM wParam, LPARAM lParam) {
-  const LRESULT ok = Default(LVM_DELETECOLUMN, wParam, lParam);
-  const int column = static_cast<int>(wParam);
-  if (!ok || column < 0) return ok;
-  const int count = static_cast<int>(Default(LVM_GETITEMCOUNT, 0, 0));
-  for (int row = 0; row < count; ++row) {
-    RowInfo* record = reinterpret_cast<RowInfo*>(RawGetParam(row));
-    if (record == nullptr) continue;
-    const std::size_t at = static_cast<std::size_t>(column);
-    if (at < record->textColours.size()) record->textColours.erase(record->textColours.begin() + static_cast<std::ptrdiff_t>(at));
-    if (at < record->backColours.size()) record->backColours.erase(record->backColours.begin() + static_cast<std::ptrdiff_t>(at));
-  }
-  return ok;
 }
 
 void CReportCtrl::OnDestroyWindow() {
@@ -441,7 +261,7 @@ bool CReportCtrl::OnReflect(UINT msg, WPARAM, LPARAM lParam, LRESULT& result) {
 }
 
 LRESULT CReportCtrl::OnCustomDraw(NMLVCUSTOMDRAW* draw) {
-  if (draw->nmcd.dwDrawStage != (CDDS_ITEMPREPAINT | CDDS_SUBITEM)) return CDRF_NOTIFYSUBITEMDRAW;  // 0x20
+  if (draw->nmcd.dwDrawStage != (CDDS_ITEMPREPAINT | CDDS_SUBITEM)) return CDRF_NOTIFYSUBITEMDRAW;
   const int row = static_cast<int>(draw->nmcd.dwItemSpec);
   const RowInfo* record = CheckedRecord(row);
   if (record != nullptr && draw->iSubItem >= 0) {
@@ -453,7 +273,7 @@ LRESULT CReportCtrl::OnCustomDraw(NMLVCUSTOMDRAW* draw) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Mouse and keys
+// Mouse clicks
 
 void CReportCtrl::OnButton(UINT msg, WPARAM wParam, LPARAM lParam, bool left) {
   HWND hwnd = GetHwnd();
@@ -491,87 +311,8 @@ bool CReportCtrl::CheckChanged(int row, bool wasChecked, bool isChecked, UINT ms
   return true;
 }
 
-bool CReportCtrl::PreTranslateMessage(MSG* msg) {
-  if (msg == nullptr || msg->message != WM_KEYDOWN || !IsWindow()) return false;
-  HWND hwnd = GetHwnd();
-  if (msg->hwnd != hwnd && !IsChild(hwnd, msg->hwnd)) return false;
-  if (!IsEditing()) return msg->wParam == VK_SPACE;  // check marks change by mouse only
-  const int row = m_nEditRow;
-  const int column = m_nEditColumn;
-  switch (msg->wParam) {
-    case VK_TAB: {
-      const int next = column + 1 < GetColumnCount() ? column + 1 : 0;
-      EndEdit(true);
-      StartEdit(row, next);
-      return true;
-    }
-    case VK_RETURN:
-      EndEdit(true);
-      return true;
-    case VK_ESCAPE:
-      EndEdit(false);
-      return true;
-    case VK_UP:
-      if (row <= 0) return false;
-      EndEdit(true);
-      StartEdit(row - 1, column);
-      SendMessageW(hwnd, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row - 1), FALSE);
-      return true;
-    case VK_DOWN:
-      if (row >= GetItemCount(ItemAll) - 1) return false;
-      EndEdit(true);
-      StartEdit(row + 1, column);
-      SendMessageW(hwnd, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row + 1), FALSE);
-      return true;
-    default:
-      return false;
-  }
-}
-
 // ---------------------------------------------------------------------------------------------
-// Records
-
-CReportCtrl::RowInfo* CReportCtrl::NewRecord(DWORD data) const {
-  RowInfo* record = new RowInfo;
-  record->data = data;
-  const int columns = GetColumnCount();
-  record->textColours.assign(static_cast<std::size_t>(columns), DefaultTextColour());
-  record->backColours.assign(static_cast<std::size_t>(columns), DefaultBackColour());
-  return record;
-}
-
-CReportCtrl::RowInfo* CReportCtrl::RecordOf(int row) const {
-  if (!IsWindow()) return nullptr;
-  return reinterpret_cast<RowInfo*>(SendMessageW(GetHwnd(), kMsgRawGetParam, static_cast<WPARAM>(row), 0));
-}
-
-CReportCtrl::RowInfo* CReportCtrl::CheckedRecord(int row) const {
-  if (!IsValidRow(row)) return nullptr;
-  RowInfo* record = RecordOf(row);
-  if (record == nullptr) ReportPrecondition("row without its record");
-  return record;
-}
-
-bool CReportCtrl::AttachRecord(int row, RowInfo* record) {
-  if (SendMessageW(GetHwnd(), kMsgRawSetParam, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(record))) {
-    return true;
-  }
-  delete record;
-  return false;
-}
-
-bool CReportCtrl::RemoveRowKeepRecord(int row) {
-  return SendMessageW(GetHwnd(), kMsgRawDelete, static_cast<WPARAM>(row), 0) != 0;
-}
-
-int CReportCtrl::InsertRowWithRecord(int row, RowInfo* record) {
-  LVITEMW item{};
-  item.mask = LVIF_TEXT;
-  item.iItem = row;
-  item.pszText = const_cast<wchar_t*>(L"");
-  return static_cast<int>(
-      SendMessageW(GetHwnd(), kMsgRawInsert, reinterpret_cast<WPARAM>(&item), reinterpret_cast<LPARAM>(record)));
-}
+// Indexes, the sort state and the parent
 
 bool CReportCtrl::IsValidRow(int row) const { return row >= 0 && row < GetItemCount(ItemAll); }
 
@@ -676,23 +417,10 @@ int CReportCtrl::InsertRow(const LVITEMW& item) {
   return static_cast<int>(SendMessageW(GetHwnd(), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&copy)));
 }
 
-int CReportCtrl::InsertItem(int row, const char* text) {
-  std::wstring wide = fw::GbkToWide(text);
-  LVITEMW item{};
-  item.mask = LVIF_TEXT;
-  item.iItem = row;
-  item.pszText = const_cast<wchar_t*>(wide.c_str());
-  return InsertRow(item);
-}
+int CReportCtrl::InsertItem(int row, const char* text) { return InsertItem(LVIF_TEXT, row, text, 0, 0, 0, 0); }
 
 int CReportCtrl::InsertItem(int row, const char* text, int image) {
-  std::wstring wide = fw::GbkToWide(text);
-  LVITEMW item{};
-  item.mask = LVIF_TEXT | LVIF_IMAGE;
-  item.iItem = row;
-  item.pszText = const_cast<wchar_t*>(wide.c_str());
-  item.iImage = image;
-  return InsertRow(item);
+  return InsertItem(LVIF_TEXT | LVIF_IMAGE, row, text, 0, 0, image, 0);
 }
 
 int CReportCtrl::InsertItem(UINT mask, int row, const char* text, UINT state, UINT stateMask, int image,
@@ -749,11 +477,7 @@ int CReportCtrl::InsertItemEx(int row, const char* text, ...) {
 
 bool CReportCtrl::DeleteItem(int row, bool selectNext) {
   if (!IsValidRow(row)) return false;
-  if (row == m_nEditRow) {
-    EndEdit(false);
-  } else {
-    EndEdit(true);
-  }
+  EndEdit(row != m_nEditRow);  // an edit of this row goes with it
   if (selectNext) SetItemStates(row + 1, ItemSelected);
   return SendMessageW(GetHwnd(), LVM_DELETEITEM, static_cast<WPARAM>(row), 0) != 0;
 }
@@ -817,16 +541,6 @@ bool CReportCtrl::SetCellText(int row, int column, const char* text) {
   return SendMessageW(GetHwnd(), LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)) != 0;
 }
 
-bool CReportCtrl::SetCellTextAndImage(int row, int column, const std::wstring& text, int image) {
-  LVITEMW item{};
-  item.mask = LVIF_TEXT | LVIF_IMAGE;
-  item.iItem = row;
-  item.iSubItem = column;
-  item.pszText = const_cast<wchar_t*>(text.c_str());
-  item.iImage = image;
-  return SendMessageW(GetHwnd(), LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item)) != 0;
-}
-
 bool CReportCtrl::SetItemText(int row, int column, const char* text) {
   if (!IsWindow()) return false;
   EndEdit(true);
@@ -839,15 +553,11 @@ bool CReportCtrl::SetItemNumber(int row, int column, double value, int precision
 }
 
 bool CReportCtrl::SetItemInt(int row, int column, int value) {
-  char text[16];
-  std::snprintf(text, sizeof(text), "%d", value);
-  return SetItemText(row, column, text);
+  return SetItemText(row, column, std::to_string(value).c_str());
 }
 
 bool CReportCtrl::SetItemUInt(int row, int column, unsigned int value) {
-  char text[16];
-  std::snprintf(text, sizeof(text), "%u", value);
-  return SetItemText(row, column, text);
+  return SetItemText(row, column, std::to_string(value).c_str());
 }
 
 bool CReportCtrl::SetItemDate(int row, int column, double value, DWORD flags) {
@@ -913,7 +623,7 @@ DWORD CReportCtrl::GetItemData(int row) const {
 
 void CReportCtrl::SetColours(int row, int column, COLORREF colour, bool text, bool redraw) {
   if (!IsWindow()) return;
-  if (colour == kDefaultColour) colour = text ? DefaultTextColour() : DefaultBackColour();
+  if (colour == kDefaultColour) colour = GetSysColor(text ? COLOR_WINDOWTEXT : COLOR_WINDOW);
   const int rows = GetItemCount(ItemAll);
   const int columns = GetColumnCount();
   const bool oneRow = row >= 0 && row < rows;
@@ -1005,30 +715,17 @@ bool CReportCtrl::ExamItemStates(int row, DWORD states) const {
 void CReportCtrl::StateBitsFor(DWORD actions, UINT* state, UINT* mask) {
   *state = 0;
   *mask = 0;
-  if (actions & ItemSelected) {
-    *state |= LVIS_SELECTED;
-    *mask |= LVIS_SELECTED;
-  }
-  if (actions & ItemUnselected) {
-    *state &= ~static_cast<UINT>(LVIS_SELECTED);
-    *mask |= LVIS_SELECTED;
-  }
-  if (actions & ItemChecked) {
-    *state = (*state & ~static_cast<UINT>(LVIS_STATEIMAGEMASK)) | INDEXTOSTATEIMAGEMASK(2);
-    *mask |= LVIS_STATEIMAGEMASK;
-  }
-  if (actions & ItemUnchecked) {
-    *state = (*state & ~static_cast<UINT>(LVIS_STATEIMAGEMASK)) | INDEXTOSTATEIMAGEMASK(1);
-    *mask |= LVIS_STATEIMAGEMASK;
-  }
-  if (actions & ItemFocused) {
-    *state |= LVIS_FOCUSED;
-    *mask |= LVIS_FOCUSED;
-  }
-  if (actions & ItemUnfocused) {
-    *state &= ~static_cast<UINT>(LVIS_FOCUSED);
-    *mask |= LVIS_FOCUSED;
-  }
+  const auto apply = [&](DWORD action, UINT bits, UINT value) {
+    if ((actions & action) == 0) return;
+    *state = (*state & ~bits) | value;
+    *mask |= bits;
+  };
+  apply(ItemSelected, LVIS_SELECTED, LVIS_SELECTED);
+  apply(ItemUnselected, LVIS_SELECTED, 0);
+  apply(ItemChecked, LVIS_STATEIMAGEMASK, INDEXTOSTATEIMAGEMASK(2));
+  apply(ItemUnchecked, LVIS_STATEIMAGEMASK, INDEXTOSTATEIMAGEMASK(1));
+  apply(ItemFocused, LVIS_FOCUSED, LVIS_FOCUSED);
+  apply(ItemUnfocused, LVIS_FOCUSED, 0);
 }
 
 bool CReportCtrl::ApplyStates(int row, DWORD actions) {
@@ -1133,7 +830,7 @@ void CReportCtrl::SetSeparator(const char* separator) {
   m_pszSeparator.reset();
   if (separator == nullptr) return;
   const std::size_t length = std::strlen(separator);
-  m_pszSeparator.reset(new char[length + 1]);
+  m_pszSeparator = std::make_unique<char[]>(length + 1);
   std::memcpy(m_pszSeparator.get(), separator, length + 1);
 }
 
@@ -1155,7 +852,7 @@ bool CReportCtrl::CaptureRow(int row, int columns, CapturedRow* out) const {
       item.mask |= LVIF_STATE | LVIF_PARAM;
       item.stateMask = LVIS_SELECTED | LVIS_FOCUSED | LVIS_STATEIMAGEMASK;
     }
-    if (!SendMessageW(GetHwnd(), kMsgRawGetItem, 0, reinterpret_cast<LPARAM>(&item))) return false;
+    if (!Raw(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return false;
     std::wstring& text = out->texts[static_cast<std::size_t>(column)];
     text.assign(item.pszText != nullptr && item.pszText != LPSTR_TEXTCALLBACKW ? item.pszText : L"");
     if (text.size() >= 259) text = GetCellTextWide(row, column);  // longer than the quick buffer
@@ -1182,7 +879,7 @@ void CReportCtrl::WriteRow(int row, const CapturedRow& captured) {
       StateBitsFor(captured.states, &item.state, &item.stateMask);
       item.lParam = reinterpret_cast<LPARAM>(captured.record);
     }
-    SendMessageW(GetHwnd(), kMsgRawSetItem, 0, reinterpret_cast<LPARAM>(&item));
+    Raw(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
   }
   if (captured.states & ItemChecked) ApplySingleCheck(row);
 }
@@ -1224,12 +921,10 @@ int CReportCtrl::MoveItem(int from, int to) {
   ForgetSort();
   CapturedRow captured;
   if (!CaptureRow(from, GetColumnCount(), &captured)) return -1;
-  if (!RemoveRowKeepRecord(from)) return -1;
-  const int index = InsertRowWithRecord(to, captured.record);
-  if (index < 0) {
-    delete captured.record;  // the row is gone; do not leak what it carried
-    return -1;
-  }
+  // The record leaves with the row and comes back with the new one.
+  if (!Raw(LVM_DELETEITEM, static_cast<WPARAM>(from), 0)) return -1;
+  const int index = InsertRowWithRecord(to, std::unique_ptr<RowInfo>(captured.record));
+  if (index < 0) return -1;
   WriteRow(index, captured);
   return index;
 }
@@ -1246,7 +941,7 @@ int CReportCtrl::MoveDown(int row, int count) {
 
 int CReportCtrl::MoveToTop(int row) { return MoveItem(row, -1); }
 
-int CReportCtrl::MoveToBottom(int row) { return MoveItem(row, 0x7FFFFFFF); }
+int CReportCtrl::MoveToBottom(int row) { return MoveItem(row, INT_MAX); }
 
 bool CReportCtrl::SwapItems(int a, int b) {
   if (!IsValidRow(a) || !IsValidRow(b) || a == b) return false;
@@ -1262,167 +957,7 @@ bool CReportCtrl::SwapItems(int a, int b) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// In-place editing
-
-void CReportCtrl::SetEditable(bool editable) {
-  if (!editable) EndEdit(true);
-  m_bEditable = editable;
-}
-
-bool CReportCtrl::IsEditing() const {
-  return m_bEditable && IsValidRow(m_nEditRow) && IsValidColumn(m_nEditColumn);
-}
-
-bool CReportCtrl::StartEdit(int row, int column) {
-  if (!m_bEditable || !IsValidRow(row) || !IsValidColumn(column)) return false;
-  if (row == m_nEditRow && column == m_nEditColumn) return false;
-  EndEdit(true);
-  if (!IsValidRow(row)) return false;  // the parent removed rows when told of the committed edit
-  m_nEditRow = row;
-  m_nEditColumn = column;
-  SetAllItemStates(ItemSelected, ItemUnselected);
-  SetItemStates(row, ItemSelected | ItemFocused);
-
-  int align = 0;
-  HWND header = GetHeader();
-  HDITEMW headerItem{};
-  headerItem.mask = HDI_FORMAT;
-  if (header != nullptr &&
-      SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&headerItem))) {
-    const int justify = headerItem.fmt & HDF_JUSTIFYMASK;
-    align = justify == HDF_CENTER ? 1 : (justify == HDF_RIGHT ? 2 : 0);  // ES_CENTER, ES_RIGHT
-  }
-  if (!m_pEditor->IsWindow() || align != m_nEditorAlign) {
-    m_nEditorAlign = align;
-    if (m_pEditor->IsWindow()) DestroyWindow(m_pEditor->GetHwnd());
-    const RECT none{0, 0, 0, 0};
-    if (!m_pEditor->Create(L"EDIT", L"", kEditorStyle | static_cast<DWORD>(align), 0, none, GetHwnd(), 0)) {
-      return false;  // the edit state stays set; the next EndEdit clears it
-    }
-  }
-  HWND editor = m_pEditor->GetHwnd();
-  SendMessageW(editor, WM_SETFONT, static_cast<WPARAM>(SendMessageW(GetHwnd(), WM_GETFONT, 0, 0)), FALSE);
-  RECT cell{};
-  cell.top = column;
-  cell.left = LVIR_LABEL;
-  SendMessageW(GetHwnd(), LVM_GETSUBITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
-  if (column > 0 && GetImageList() != nullptr && GetItemImage(row, column) >= 0) cell.left += 16;
-  MoveWindow(editor, cell.left, cell.top, cell.right - cell.left, cell.bottom - cell.top, TRUE);
-  SetWindowTextW(editor, GetCellTextWide(row, column).c_str());
-  ShowWindow(editor, SW_SHOW);
-  SendMessageW(editor, EM_SETSEL, 0, -1);
-  SetFocus(editor);
-  return true;
-}
-
-bool CReportCtrl::EndEdit(bool commit) {
-  if (m_nEditRow < 0 && m_nEditColumn < 0) return false;
-  const int row = m_nEditRow;
-  const int column = m_nEditColumn;
-  // Idle first, so that setting the text (which commits any edit) cannot come back here.
-  m_nEditRow = -1;
-  m_nEditColumn = -1;
-  if (!m_pEditor->IsWindow()) return false;  // the editor was never made: nothing was typed
-  HWND editor = m_pEditor->GetHwnd();
-  const int length = GetWindowTextLengthW(editor);
-  std::wstring text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
-  const int got = GetWindowTextW(editor, &text[0], length + 1);
-  text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
-  const bool hadFocus = GetFocus() == editor;
-  ShowWindow(editor, SW_HIDE);
-  if (hadFocus && IsWindow()) SetFocus(GetHwnd());
-  if (!commit || !IsValidRow(row) || !IsValidColumn(column)) return false;
-  // A change of case is a change: the comparison here is exact.
-  if (text == GetCellTextWide(row, column)) return false;
-  LVITEMW item{};
-  item.iSubItem = column;
-  item.pszText = &text[0];
-  if (text.empty()) item.pszText = const_cast<wchar_t*>(L"");
-  if (!SendMessageW(GetHwnd(), LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item))) {
-    return false;
-  }
-  ForgetSort();
-  NotifyParent(WM_REPORT_EDITED, static_cast<WPARAM>(row), static_cast<LPARAM>(column));
-  return true;
-}
-
-// ---------------------------------------------------------------------------------------------
-// Images and header items
-
-HIMAGELIST CReportCtrl::SetImageList(HIMAGELIST images) {
-  if (!IsWindow()) return nullptr;
-  return reinterpret_cast<HIMAGELIST>(
-      SendMessageW(GetHwnd(), LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images)));
-}
-
-HIMAGELIST CReportCtrl::GetImageList() const {
-  if (!IsWindow()) return nullptr;
-  return reinterpret_cast<HIMAGELIST>(SendMessageW(GetHwnd(), LVM_GETIMAGELIST, LVSIL_SMALL, 0));
-}
-
-HIMAGELIST CReportCtrl::SetHeaderImageList(HIMAGELIST images) {
-  HWND header = GetHeader();
-  if (header == nullptr) return nullptr;
-  return reinterpret_cast<HIMAGELIST>(
-      SendMessageW(header, HDM_SETIMAGELIST, HDSIL_NORMAL, reinterpret_cast<LPARAM>(images)));
-}
-
-bool CReportCtrl::SetRowImages(UINT bitmapId, COLORREF mask) {
-  if (!IsWindow()) return false;
-  HIMAGELIST images = ImageList_LoadImageW(fw::GetResourceModule(), MAKEINTRESOURCEW(bitmapId), 16, 4, mask,
-                                           IMAGE_BITMAP, LR_CREATEDIBSECTION);
-  if (images == nullptr) return false;
-  HIMAGELIST old = m_rowImages;
-  SetImageList(images);
-  HWND header = GetHeader();
-  if (old != nullptr && header != nullptr &&
-      reinterpret_cast<HIMAGELIST>(SendMessageW(header, HDM_GETIMAGELIST, 0, 0)) == old) {
-    SetHeaderImageList(images);  // the header shared the old list
-  }
-  if (old != nullptr) ImageList_Destroy(old);
-  m_rowImages = images;
-  return true;
-}
-
-bool CReportCtrl::SetHeaderImages(UINT bitmapId, COLORREF mask) {
-  HWND header = GetHeader();
-  if (header == nullptr) return false;
-  HIMAGELIST images = ImageList_LoadImageW(fw::GetResourceModule(), MAKEINTRESOURCEW(bitmapId), 16, 4, mask,
-                                           IMAGE_BITMAP, LR_CREATEDIBSECTION);
-  if (images == nullptr) return false;
-  SetHeaderImageList(images);
-  // A second call replaces the first list instead of leaking it.
-  if (m_headerImages != nullptr) ImageList_Destroy(m_headerImages);
-  m_headerImages = images;
-  return true;
-}
-
-bool CReportCtrl::SetHeaderImage(int column, int image, bool leftSide) {
-  HWND header = GetHeader();
-  if (header == nullptr) return false;
-  if (SendMessageW(header, HDM_GETIMAGELIST, 0, 0) == 0) SetHeaderImageList(GetImageList());
-  HDITEMW item{};
-  item.mask = HDI_FORMAT;
-  if (!SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item))) return false;
-  item.mask = HDI_FORMAT | HDI_IMAGE;
-  item.fmt |= HDF_IMAGE;
-  if (leftSide) {
-    item.fmt &= ~HDF_BITMAP_ON_RIGHT;
-  } else {
-    item.fmt |= HDF_BITMAP_ON_RIGHT;
-  }
-  item.iImage = image;
-  return SendMessageW(header, HDM_SETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item)) != 0;
-}
-
-int CReportCtrl::GetHeaderImage(int column) const {
-  HWND header = GetHeader();
-  if (header == nullptr) return -1;
-  HDITEMW item{};
-  item.mask = HDI_IMAGE;
-  if (!SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item))) return -1;
-  return item.iImage;
-}
+// Header texts
 
 std::string CReportCtrl::GetHeaderText(int column) const {
   HWND header = GetHeader();
@@ -1447,20 +982,4 @@ bool CReportCtrl::SetHeaderText(int column, const char* text) {
   item.mask = HDI_TEXT;
   item.pszText = const_cast<wchar_t*>(wide.c_str());
   return SendMessageW(header, HDM_SETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item)) != 0;
-}
-
-void CReportCtrl::ReleaseImageLists() {
-  if (IsWindow()) {
-    // The list view destroys its own image lists unless shared: take ours back first.
-    if (m_rowImages != nullptr && GetImageList() == m_rowImages) SetImageList(nullptr);
-    HWND header = GetHeader();
-    if (header != nullptr) {
-      const HIMAGELIST current = reinterpret_cast<HIMAGELIST>(SendMessageW(header, HDM_GETIMAGELIST, 0, 0));
-      if (current != nullptr && (current == m_rowImages || current == m_headerImages)) SetHeaderImageList(nullptr);
-    }
-  }
-  if (m_rowImages != nullptr) ImageList_Destroy(m_rowImages);
-  if (m_headerImages != nullptr) ImageList_Destroy(m_headerImages);
-  m_rowImages = nullptr;
-  m_headerImages = nullptr;
 }

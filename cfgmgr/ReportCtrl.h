@@ -29,6 +29,7 @@
 
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "framework/Window.h"
@@ -79,9 +80,9 @@ class CReportCtrl : public fw::Window {
 
   void FitToParent();
 
-  // Window styles. The rule: 0x2203 (view type, label editing, no scroll) always cleared,
-  // 0x50300001 (child, visible, scroll bars, report view) always set; the extended list-view style
-  // always keeps LVS_EX_FULLROWSELECT | LVS_EX_SUBITEMIMAGES (0x22).
+  // Window styles. The rule: LVS_TYPEMASK, LVS_EDITLABELS and LVS_NOSCROLL always cleared,
+  // WS_CHILD, WS_VISIBLE, WS_VSCROLL, WS_HSCROLL and LVS_REPORT always set; the extended list-view
+  // style always keeps LVS_EX_FULLROWSELECT | LVS_EX_SUBITEMIMAGES.
   bool ModifyStyle(DWORD remove, DWORD add, UINT flags = 0);
   bool ModifyExtendedStyle(DWORD remove, DWORD add, UINT flags = 0);
   DWORD GetExtendedStyle() const;
@@ -200,28 +201,18 @@ class CReportCtrl : public fw::Window {
  private:
   struct CapturedRow;
   class ListRows;
+  // An image list the control made; the list view and its header only borrow it.
+  struct ImageListDestroyer {
+    void operator()(HIMAGELIST images) const { ImageList_Destroy(images); }
+  };
+  using ImageList = std::unique_ptr<std::remove_pointer_t<HIMAGELIST>, ImageListDestroyer>;
+  static constexpr int kImageWidth = 16;  // of the row images, and the room the editor leaves for one
 
-  // Raw record access, bypassing the hiding of the record (handled in WindowProc).
-  RowInfo* RecordOf(int row) const;
-  bool AttachRecord(int row, RowInfo* record);
-  bool RemoveRowKeepRecord(int row);
-  int InsertRowWithRecord(int row, RowInfo* record);
-  RowInfo* NewRecord(DWORD data) const;
-  RowInfo* CheckedRecord(int row) const;
-
-  LRESULT OnInsertItem(UINT msg, WPARAM wParam, LPARAM lParam);
-  LRESULT OnGetItem(UINT msg, WPARAM wParam, LPARAM lParam);
-  LRESULT OnSetItem(UINT msg, WPARAM wParam, LPARAM lParam);
-  LRESULT OnDeleteItem(WPARAM wParam, LPARAM lParam);
-  LRESULT OnDeleteAllItems(WPARAM wParam, LPARAM lParam);
-  LRESULT OnInsertColumn(UINT msg, WPARAM wParam, LPARAM lParam);
-  LRESULT OnDeleteColumn(WPARAM wParam, LPARAM lParam);
-  LRESULT RawGetParam(int row);
+  static void ReportPrecondition(const char* what);
   void OnButton(UINT msg, WPARAM wParam, LPARAM lParam, bool left);
   bool CheckChanged(int row, bool wasChecked, bool isChecked, UINT msg);
   void OnDestroyWindow();
   LRESULT OnCustomDraw(NMLVCUSTOMDRAW* draw);
-
   void ApplyStyleRule();
   bool IsValidRow(int row) const;
   bool IsValidColumn(int column) const;
@@ -231,7 +222,6 @@ class CReportCtrl : public fw::Window {
   bool ApplyStates(int row, DWORD actions);
   bool SetStateBits(int row, UINT state, UINT mask);
   bool SetCellText(int row, int column, const char* text);
-  bool SetCellTextAndImage(int row, int column, const std::wstring& text, int image);
   std::wstring GetCellTextWide(int row, int column) const;
   bool CaptureRow(int row, int columns, CapturedRow* out) const;
   void WriteRow(int row, const CapturedRow& captured);
@@ -240,8 +230,30 @@ class CReportCtrl : public fw::Window {
   void SetColours(int row, int column, COLORREF colour, bool text, bool redraw);
   COLORREF GetColour(int row, int column, bool text) const;
   int InsertRow(const LVITEMW& item);
-  void ReleaseImageLists();
   void NotifyParent(UINT msg, WPARAM wParam, LPARAM lParam) const;
+
+  // Row records (ReportRecords.cpp).
+  LRESULT OnRecordMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT OnInsertItem(UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT OnGetItem(UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT OnSetItem(UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT OnDeleteItem(WPARAM wParam, LPARAM lParam);
+  LRESULT OnDeleteAllItems(WPARAM wParam, LPARAM lParam);
+  void FollowColumns(int column, bool inserted);
+  // The list view's own answer, records not hidden.
+  LRESULT Raw(UINT msg, WPARAM wParam, LPARAM lParam) const;
+  LPARAM RawParam(int row) const;
+  bool SetRawParam(int row, LPARAM data);
+  std::unique_ptr<RowInfo> NewRecord(DWORD data) const;
+  RowInfo* CheckedRecord(int row) const;
+  void AttachRecords();
+  void DetachRecords();
+  int InsertRowWithRecord(int row, std::unique_ptr<RowInfo> record);
+
+  // The in-place editor (ReportEditor.cpp) and the image lists (ReportImages.cpp).
+  void EditFollowsRemoval(int row);
+  static ImageList LoadImages(UINT bitmapId, COLORREF mask);
+  void ReleaseImageLists();
 
   std::unique_ptr<fw::Window> m_pEditor;
   std::unique_ptr<char[]> m_pszSeparator;
@@ -249,9 +261,9 @@ class CReportCtrl : public fw::Window {
   int m_nEditRow = -1;
   int m_nEditColumn = -1;
   int m_nCheckMode = CheckMulti;
-  int m_nEditorAlign = 0;
-  HIMAGELIST m_rowImages = nullptr;
-  HIMAGELIST m_headerImages = nullptr;
+  int m_nEditorAlign = ES_LEFT;
+  ImageList m_rowImages;
+  ImageList m_headerImages;
   int m_nSortColumn = -1;
   bool m_bSortAscending = true;
   bool m_bRedraw = true;  // WM_SETREDRAW as last set, so bulk work never unlocks a caller's lock
