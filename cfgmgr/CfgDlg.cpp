@@ -56,7 +56,8 @@ BOOL CCfgDlg::OnInitDialog() {
   m_mover.BindDialog(GetHwnd());
   m_list.InsertColumn(0, GetLangueString("ID"), LVCFMT_LEFT, 80, -1);
   m_list.InsertColumn(1, GetLangueString("设备"), LVCFMT_LEFT, 160, -1);
-  SendMessageW(m_list.GetHwnd(), LVM_SETEXTENDEDLISTVIEWSTYLE, 0, 0x3D);
+  SendMessageW(m_list.GetHwnd(), LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+               LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_TRACKSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_FULLROWSELECT);
   LoadSections();
   return TRUE;
 }
