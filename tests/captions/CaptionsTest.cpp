@@ -116,7 +116,7 @@ TEST(Captions, ANameCutByAFullBufferIsNotRead) {
 TEST(Captions, LibraryOutputWithoutATerminatorStaysInItsBuffers) {
   // GetField fills all 2000 bytes: the key is cut to 1999, too long for its "[About]" key.
   const std::string flooded(1999, 'F');
-  const std::string declared = "[Dev]\nAllTD_Din=x\n" + flooded + "=3\n" + flooded + "[About]=Never\n";
+  const std::string declared = "[Dev]\nAllTD_Din=x\n" + flooded + "=3x\n" + flooded + "[About]=Never\n";
   EXPECT_EQ(Shown(3, declared, Fields(',', Lib::kFlood)), "3");
   // GetField2 fills its output: the caption is bounded to the slot.
   EXPECT_EQ(Shown(4, Declare("Dev", "4", "Short"), Fields(',', Lib::kPlain, Lib::kFlood)), std::string(499, 'F'));
