@@ -18,12 +18,11 @@ using captest::Lib;
 // GBK bytes written out: the portable build has no GBK execution character set.
 const std::string kFront = "\xC7\xB0";  // 前
 
-// What channel k of the kind listed under listKey shows.
-template <int N = 16>
-std::string Shown(int k, const std::string& ini, Fields fields = Fields(), const char* listKey = panel::kDinListKey) {
+// What input channel k shows.
+std::string Shown(int k, const std::string& ini, Fields fields = Fields()) {
   captest::MemoryProfile profile(ini);
-  ChannelCaptions<N> table{};
-  panel::ReadCaptions(profile, fields, listKey, table);
+  ChannelCaptions<16> table{};
+  panel::ReadCaptions(profile, fields, panel::kDinListKey, table);
   char number[12];
   return panel::ChannelText(table, k, number);
 }
