@@ -9,16 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "CaptionsFakes.h"
+#include "BenchProfile.h"
 #include "app/CaptionsWin32.h"
 #include "framework/Text.h"
 
 namespace {
 
-int CommaField(const char* text, char* out, int index) { return captest::SplitField(text, out, index, ','); }
-int Field2(const char* text, char* out, int index, char delimiter) {
-  return captest::SplitField(text, out, index, delimiter);
-}
+using bench::CommaField;
+using bench::Field2;
 
 std::string MakeIni(int sections, int keysPerKind) {
   std::string ini;
@@ -63,8 +61,8 @@ double ReadAllKinds(const std::string& path, int rounds) {
 
 // The same collection on the file held in memory: the share of the collection itself.
 double ReadAllKindsInMemory(const std::string& ini, int rounds) {
-  captest::MemoryProfile profile = captest::MemoryProfile::Parse(ini.data(), ini.size());
-  captest::SeparatorFields fields(',');
+  bench::MemoryProfile profile(ini);
+  bench::CommaFields fields;
   LARGE_INTEGER freq, start, end;
   QueryPerformanceFrequency(&freq);
   QueryPerformanceCounter(&start);
