@@ -8,13 +8,13 @@
 #include <utility>
 #include <vector>
 
-#include "app/Captions.h"
+#include "station/Captions.h"
 
 namespace bench {
 
 // "[name]" starts a section, "key=value" adds a key to it. Section lists and values that do not fit
 // are cut to the buffer (the benchmark's files fit).
-class MemoryProfile final : public panel::ProfileReader {
+class MemoryProfile final : public station::ProfileReader {
  public:
   explicit MemoryProfile(const std::string& text) {
     for (std::size_t pos = 0, end = 0; pos < text.size(); pos = end + 1) {
@@ -84,7 +84,7 @@ inline int Field2(const char* text, char* out, int index, char delimiter) {
   return SplitField(text, out, index, delimiter);
 }
 
-class CommaFields final : public panel::FieldSplitter {
+class CommaFields final : public station::FieldSplitter {
  public:
   int Field(const char* text, char* out, int index) override { return CommaField(text, out, index); }
   int Field2(const char* text, char* out, int index, char delimiter) override {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "BenchProfile.h"
-#include "app/CaptionsWin32.h"
+#include "station/ProfileWin32.h"
 #include "framework/Text.h"
 
 namespace {
@@ -49,9 +49,9 @@ double ReadAllKinds(const std::string& path, int rounds) {
     ChannelCaptions<24> dout{};
     ChannelCaptions<16> din{};
     ChannelCaptions<16> analog{};
-    panel::ReadCaptionsFromFile(path.c_str(), &CommaField, &Field2, panel::kDoutListKey, dout);
-    panel::ReadCaptionsFromFile(path.c_str(), &CommaField, &Field2, panel::kDinListKey, din);
-    panel::ReadCaptionsFromFile(path.c_str(), &CommaField, &Field2, panel::kAnalogListKey, analog);
+    station::ReadCaptionsFromFile(path.c_str(), &CommaField, &Field2, station::kDoutListKey, dout);
+    station::ReadCaptionsFromFile(path.c_str(), &CommaField, &Field2, station::kDinListKey, din);
+    station::ReadCaptionsFromFile(path.c_str(), &CommaField, &Field2, station::kAnalogListKey, analog);
     QueryPerformanceCounter(&end);
     times.push_back(1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(freq.QuadPart));
   }
@@ -70,9 +70,9 @@ double ReadAllKindsInMemory(const std::string& ini, int rounds) {
     ChannelCaptions<24> dout{};
     ChannelCaptions<16> din{};
     ChannelCaptions<16> analog{};
-    panel::ReadCaptions(profile, fields, panel::kDoutListKey, dout);
-    panel::ReadCaptions(profile, fields, panel::kDinListKey, din);
-    panel::ReadCaptions(profile, fields, panel::kAnalogListKey, analog);
+    station::ReadCaptions(profile, fields, station::kDoutListKey, dout);
+    station::ReadCaptions(profile, fields, station::kDinListKey, din);
+    station::ReadCaptions(profile, fields, station::kAnalogListKey, analog);
   }
   QueryPerformanceCounter(&end);
   std::printf("  (%d profile reads per round)\n", profile.reads / rounds);

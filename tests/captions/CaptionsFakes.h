@@ -9,7 +9,7 @@
 #include <tuple>
 #include <vector>
 
-#include "app/Captions.h"
+#include "station/Captions.h"
 #include "framework/GbkText.h"
 
 namespace captest {
@@ -17,7 +17,7 @@ namespace captest {
 // An INI file in memory with the profile functions' narrow semantics: sections in file order with
 // their names as written, the first exact match wins, values cut to the buffer, and a section list
 // that does not fit cut on a character boundary, ending in two NULs.
-class MemoryProfile final : public panel::ProfileReader {
+class MemoryProfile final : public station::ProfileReader {
  public:
   // "[name]" starts a section, "key=value" adds a key to it; other lines are ignored. A NUL ends a
   // line's text, as in a file read as C strings.
@@ -69,8 +69,8 @@ enum class Lib { kPlain, kMissing, kFlood };
 
 inline int LibField(Lib lib, const char* text, char* out, int index, char separator) {
   if (lib == Lib::kMissing) return -1000;
-  if (lib == Lib::kFlood && index == 0) std::memset(out, 'F', panel::kProfileBufferSize);
-  if (lib == Lib::kFlood) return index == 0 ? static_cast<int>(panel::kProfileBufferSize) : 0;
+  if (lib == Lib::kFlood && index == 0) std::memset(out, 'F', station::kProfileBufferSize);
+  if (lib == Lib::kFlood) return index == 0 ? static_cast<int>(station::kProfileBufferSize) : 0;
   out[0] = '\0';
   std::istringstream in(text);
   std::string field;
@@ -82,7 +82,7 @@ inline int LibField(Lib lib, const char* text, char* out, int index, char separa
 }
 
 // GetField splitting at `separator`, and GetField2.
-struct Fields final : panel::FieldSplitter {
+struct Fields final : station::FieldSplitter {
   explicit Fields(char s = ',', Lib f = Lib::kPlain, Lib f2 = Lib::kPlain) : separator(s), field(f), field2(f2) {}
   int Field(const char* text, char* out, int index) override { return LibField(field, text, out, index, separator); }
   int Field2(const char* text, char* out, int index, char delimiter) override {

@@ -12,12 +12,12 @@
 namespace {
 
 template <int N>
-void ReadKind(panel::ProfileReader& profile, panel::FieldSplitter& fields, const char* listKey) {
+void ReadKind(station::ProfileReader& profile, station::FieldSplitter& fields, const char* listKey) {
   auto first = std::make_unique<ChannelCaptions<N>>();  // zero-filled
-  panel::ReadCaptions(profile, fields, listKey, *first);
+  station::ReadCaptions(profile, fields, listKey, *first);
   auto again = std::make_unique<ChannelCaptions<N>>(*first);
-  panel::ClearFlags(*again);
-  panel::ReadCaptions(profile, fields, listKey, *again);
+  station::ClearFlags(*again);
+  station::ReadCaptions(profile, fields, listKey, *again);
   for (int k = 0; k < N; ++k) {
     const int flag = first->flags[k];
     if ((flag != 0 && flag != 1) || std::memchr(first->texts[k], '\0', sizeof first->texts[k]) == nullptr ||
@@ -52,8 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool picked = size > 0 && data[0] < 0x08;
   Fields& fields = libraries[picked ? data[0] : 0];
   captest::MemoryProfile profile(std::string(reinterpret_cast<const char*>(data) + picked, size - picked));
-  ReadKind<24>(profile, fields, panel::kDoutListKey);
-  ReadKind<16>(profile, fields, panel::kDinListKey);
-  ReadKind<16>(profile, fields, panel::kAnalogListKey);
+  ReadKind<24>(profile, fields, station::kDoutListKey);
+  ReadKind<16>(profile, fields, station::kDinListKey);
+  ReadKind<16>(profile, fields, station::kAnalogListKey);
   return 0;
 }

@@ -1,6 +1,6 @@
 // The captions collected from calib.ini, read from INI text in memory with field functions of the
 // test's own (natively with the sanitizers, and under Wine).
-#include "app/Captions.h"
+#include "station/Captions.h"
 
 #include <gtest/gtest.h>
 
@@ -22,9 +22,9 @@ const std::string kFront = "\xC7\xB0";  // 前
 std::string Shown(int k, const std::string& ini, Fields fields = Fields()) {
   captest::MemoryProfile profile(ini);
   ChannelCaptions<16> table{};
-  panel::ReadCaptions(profile, fields, panel::kDinListKey, table);
+  station::ReadCaptions(profile, fields, station::kDinListKey, table);
   char number[12];
-  return panel::ChannelText(table, k, number);
+  return station::ChannelText(table, k, number);
 }
 
 // A section declaring input channel `channel` (key K) and its description.

@@ -1,6 +1,6 @@
 // The captions from a real calib.ini through the system's profile functions, under code page 936 (as
 // at the stations) and again under 1252.
-#include "app/CaptionsWin32.h"
+#include "station/ProfileWin32.h"
 
 #include <windows.h>
 
@@ -43,17 +43,17 @@ TEST(CaptionsFile, TheFilesBytesGiveTheCaptionsUnderEitherCodePage) {
   ASSERT_TRUE(sptest::WriteFileBytes(path, ini));
   ChannelCaptions<16> din{}, analog{};
   ChannelCaptions<24> dout{};
-  panel::ReadCaptionsFromFile(path.c_str(), &Field, &Field2, panel::kDinListKey, din);
-  panel::ReadCaptionsFromFile(path.c_str(), &Field, &Field2, panel::kDoutListKey, dout);
-  panel::ReadCaptionsFromFile(path.c_str(), &Field, &Field2, panel::kAnalogListKey, analog);
+  station::ReadCaptionsFromFile(path.c_str(), &Field, &Field2, station::kDinListKey, din);
+  station::ReadCaptionsFromFile(path.c_str(), &Field, &Field2, station::kDoutListKey, dout);
+  station::ReadCaptionsFromFile(path.c_str(), &Field, &Field2, station::kAnalogListKey, analog);
   DeleteFileA(path.c_str());
 
   char n[12];
-  EXPECT_STREQ(panel::ChannelText(din, 3, n), "\xC7\xB0\xBF\xAA\xB9\xD8/\xBE\xD9\xC9\xFD\xB5\xBD\xCE\xBB");
-  EXPECT_STREQ(panel::ChannelText(din, 4, n), "4");
-  EXPECT_STREQ(panel::ChannelText(dout, 23, n), "\x81\x40\x8D\x40\x8F\x40\x90\x40\x9D\x40");
-  EXPECT_STREQ(panel::ChannelText(analog, 4, n), "S4/S20/S36");
-  EXPECT_STREQ(panel::ChannelText(analog, 5, n), "S5/S21");
+  EXPECT_STREQ(station::ChannelText(din, 3, n), "\xC7\xB0\xBF\xAA\xB9\xD8/\xBE\xD9\xC9\xFD\xB5\xBD\xCE\xBB");
+  EXPECT_STREQ(station::ChannelText(din, 4, n), "4");
+  EXPECT_STREQ(station::ChannelText(dout, 23, n), "\x81\x40\x8D\x40\x8F\x40\x90\x40\x9D\x40");
+  EXPECT_STREQ(station::ChannelText(analog, 4, n), "S4/S20/S36");
+  EXPECT_STREQ(station::ChannelText(analog, 5, n), "S5/S21");
 }
 
 }  // namespace

@@ -10,13 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "app/PanelGlobals.h"
 #include "cfgmgr/CfgDlg.h"
 #include "framework/Text.h"
 #include "res/resource.h"
 #include "tests/support/SystemFiles.h"
 
 namespace {
+
+station::ConfigPaths g_paths;  // the files the manager under test works on
 
 using Strings = std::vector<std::string>;
 
@@ -93,7 +94,7 @@ void DoubleClick(const std::string& name, std::deque<int> answers) {
 
 // Both files hold what they held less the sections `gone`.
 void ExpectOnlyDeleted(const Strings& gone) {
-  std::ifstream calib(g_strCalibIni, std::ios::binary), devOz(g_strDevOzIni, std::ios::binary);
+  std::ifstream calib(g_paths.calibIni, std::ios::binary), devOz(g_paths.devOzIni, std::ios::binary);
   EXPECT_EQ(Content({std::istreambuf_iterator<char>(calib), {}}), Content(kCalibIni, gone));
   EXPECT_EQ(Content({std::istreambuf_iterator<char>(devOz), {}}), Content(kDevOzIni, gone));
 }
@@ -107,20 +108,26 @@ TEST(CfgDlg, SectionsGoFromBothFilesOnlyAsAskedAndNothingElse) {
   char temp[MAX_PATH] = {};
   GetTempPathA(MAX_PATH, temp);
   const std::string pid = std::to_string(GetCurrentProcessId());
-  const std::string devOz = g_strDevOzIni = temp + ("DevOz" + pid + ".ini");
-  g_strCalibIni = temp + ("calib" + pid + ".ini");
-  ASSERT_TRUE(sptest::WriteFileBytes(g_strCalibIni, kCalibIni) && sptest::WriteFileBytes(devOz, kDevOzIni));
+  const std::string devOz = g_paths.devOzIni = temp + ("DevOz" + pid + ".ini");
+  g_paths.calibIni = temp + ("calib" + pid + ".ini");
+  ASSERT_TRUE(sptest::WriteFileBytes(g_paths.calibIni, kCalibIni) && sptest::WriteFileBytes(devOz, kDevOzIni));
   const UINT_PTR timer = SetTimer(nullptr, 0, 40, OnAnswerTimer);
-  CCfgDlg dlg(nullptr);
+  CCfgDlg dlg(nullptr, g_paths);
   ASSERT_TRUE(dlg.CreateModeless());
   g_dialog = dlg.GetHwnd();
 
   const HANDLE lock = CreateFileA(devOz.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   DoubleClick("brake", {IDYES});
   CloseHandle(lock);
-  g_strDevOzIni = temp + ("missing" + pid + "\\DevOz.ini");
-  DoubleClick("brake", {IDYES});
-  g_strDevOzIni = devOz;
+  g_paths.devOzIni = temp + ("missing" + pid + "\\DevOz.ini");
+  {
+    CCfgDlg missing(nullptr, g_paths);
+    ASSERT_TRUE(missing.CreateModeless());
+    g_dialog = missing.GetHwnd();
+    DoubleClick("brake", {IDYES});
+  }
+  g_paths.devOzIni = devOz;
+  g_dialog = dlg.GetHwnd();
   DoubleClick(std::string(511, 'w') + "x", {IDYES});
   ExpectOnlyDeleted({});
   ASSERT_EQ(g_texts.size(), 6u);
@@ -149,7 +156,7 @@ TEST(CfgDlg, SectionsGoFromBothFilesOnlyAsAskedAndNothingElse) {
                                      "删除【brake】配置数据成功", "是否删除【举升机】配置数据?",
                                      "删除【举升机】配置数据成功"}));
   KillTimer(nullptr, timer);
-  DeleteFileA(g_strCalibIni.c_str());
+  DeleteFileA(g_paths.calibIni.c_str());
   DeleteFileA(devOz.c_str());
 }
 

@@ -1,6 +1,6 @@
 // The section names the configuration manager lists (and deletes by): a name the slots cannot hold,
 // or the cut last name of a list that did not fit the read, could be another section's.
-#include "cfgmgr/SectionList.h"
+#include "station/SectionList.h"
 
 #include <gtest/gtest.h>
 
@@ -17,8 +17,8 @@ Names Listed(const Names& names) {
   std::string ini;
   for (const std::string& name : names) ini += "[" + name + "]\n";
   captest::MemoryProfile profile(ini);
-  cfg::SectionNameTable table;
-  return Names(table, table + cfg::ReadSectionNames(profile, table));  // an unterminated slot runs on
+  station::SectionNameTable table;
+  return Names(table, table + station::ReadSectionNames(profile, table));  // an unterminated slot runs on
 }
 
 TEST(SectionList, NoListedNameIsCutIntoAnother) {
