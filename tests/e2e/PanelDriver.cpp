@@ -14,9 +14,8 @@
 namespace e2e {
 
 const char kSmallCalibIni[] =
-    "[Desk]\r\nDevName=Desk\r\nAllTD_Dout=Lift\r\nLift=4\r\nLift[About]=LiftMotor (24V)\r\n"
-    "AllTD_Din=Door\r\nDoor=2\r\nDoor[About]=DoorSwitch(closed)\r\n"
-    "AllTD_A=Weight\r\nWeight=1\r\nWeight[About]=LeftWeight 0-10V\r\n";
+    "[Desk]\r\nDevName=Desk\r\nAllTD_Dout=Lift\r\nLift=4\r\nLift[About]=LiftMotor (24V)\r\nAllTD_Din=Door\r\n"
+    "Door=2\r\nDoor[About]=DoorSwitch(closed)\r\nAllTD_A=Weight\r\nWeight=1\r\nWeight[About]=LeftWeight 0-10V\r\n";
 
 namespace {
 
@@ -145,24 +144,21 @@ long Panel::WaitForExit() const {
 
 // Not "abort if hung": a slow panel can look hung for seconds; one that really hangs still fails
 // when the wait runs out.
-std::wstring Panel::Text(int id) const {
-  wchar_t text[256] = {};
-  DWORD_PTR got = 0;
-  SendMessageTimeoutW(Item(id), WM_GETTEXT, 255, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, kWaitTimeout, &got);
-  return text;
-}
-
 LRESULT Panel::Send(int id, UINT msg, WPARAM wParam, LPARAM lParam) const {
   DWORD_PTR result = 0;
   SendMessageTimeoutW(id == 0 ? dialog_ : Item(id), msg, wParam, lParam, SMTO_NORMAL, kWaitTimeout, &result);
   return static_cast<LRESULT>(result);
 }
 
+std::wstring Panel::Text(int id) const {
+  wchar_t text[256] = {};
+  Send(id, WM_GETTEXT, 255, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
 void Panel::Notify(int id, int code) const {
   Send(0, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(Item(id)));
 }
-
-bool Panel::Close() const { return PostMessageW(dialog_, WM_CLOSE, 0, 0) && WaitForExit() == 0; }
 
 void ExpectTexts(const Panel& panel, std::initializer_list<std::pair<int, const wchar_t*>> texts) {
   for (const auto& item : texts) EXPECT_EQ(panel.Text(item.first), item.second) << "item " << item.first;

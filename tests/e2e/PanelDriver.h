@@ -73,7 +73,8 @@ class Panel {
   LRESULT Send(int id, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const;  // id 0: the dialog
   void Click(int id) const { Send(id, BM_CLICK); }
   void Notify(int id, int code) const;  // WM_COMMAND from control `id` to the dialog
-  bool Close() const;                   // WM_CLOSE; true when the panel then ends with code 0
+  // WM_CLOSE; true when the panel then ends with code 0.
+  bool Close() const { return PostMessageW(dialog_, WM_CLOSE, 0, 0) && WaitForExit() == 0; }
 
  private:
   PROCESS_INFORMATION pi_{};

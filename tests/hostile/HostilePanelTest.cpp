@@ -66,34 +66,29 @@ std::string Junk() {
   return junk + "\r\n" + Declare("GoodAfter", "AllTD_A", "A", 3, "AfterJunk");
 }
 
-enum class Calib { Readable, Folder, Locked };
 
 TEST(HostilePanel, ArgumentsConfigurationAndFontSettings) {
-  const RECT kTemplate{-1, -1, -1, -1};  // where the template puts the panel: the first row's place
   const struct {
     const char* what;
     std::string argument, calib, loginset;
-    Calib state;
-    RECT place;
+    bool locked;
+    RECT place;  // empty: where the template puts the panel, as in the first row
     std::vector<std::pair<int, const wchar_t*>> shown;
   } rows[] = {
-      {"calib.ini a folder; an absurd font size", "", kSmallCalibIni,
-       "[DLGFONT]\r\nFONTSIZE=2147483648\r\nFONTFOCENAME=Arial\r\n", Calib::Folder, kTemplate,
-       {{Out(4), L"4"}, {In(2), L"2"}}},
-      {"calib.ini locked by another process", "", kSmallCalibIni, "", Calib::Locked, kTemplate,
-       {{Out(4), L"4"}, {In(2), L"2"}}},
+      {"calib.ini locked by another program; an absurd font size", "", kSmallCalibIni,
+       "[DLGFONT]\r\nFONTSIZE=2147483648\r\nFONTFOCENAME=Arial\r\n", true, RECT{}, {{Out(4), L"4"}, {In(2), L"2"}}},
       // A trailing comma: digits fill the argument up to the command line's 32,767 characters, far
       // beyond the panel's buffer of 511, so an over-read would still parse as a number.
-      {"the longest argument; 10,000 sections", "0,0,800,600,", TenThousandSections(), "", Calib::Readable,
+      {"the longest argument; 10,000 sections", "0,0,800,600,", TenThousandSections(), "", false,
        {0, 0, 800, 600},
        {{In(3), L"Early"}, {Out(7), L"Hundredth"}, {Out(8), L"8"}, {In(4), L"4"}}},
-      {"an area of three fields; many and long names", "100,100,700", ManyAndLongNames(), "", Calib::Readable,
-       kTemplate,
+      {"an area of three fields; many and long names", "100,100,700", ManyAndLongNames(), "", false,
+       RECT{},
        {{In(7), L"Many0"}, {In(8), L"Many99"}, {In(9), L"9"}, {In(10), L"10"}, {In(5), L"WideKey"}, {In(11), L"11"},
         {In(6), L"6"}, {Analog(2), L"AfterLong"}}},
       {"fields that are no numbers; junk; a face name of 300 bytes and a negative size",
        "left,top,right,bottom", Junk(), "[DLGFONT]\r\nFONTSIZE=-5\r\nFONTFOCENAME=" + std::string(300, 'F') + "\r\n",
-       Calib::Readable, kTemplate, {{In(1), L"GoodBefore"}, {In(4), L"4"}, {Analog(3), L"AfterJunk"}}},
+       false, RECT{}, {{In(1), L"GoodBefore"}, {In(4), L"4"}, {Analog(3), L"AfterJunk"}}},
   };
   RECT templ{};
   for (const auto& row : rows) {
@@ -102,13 +97,10 @@ TEST(HostilePanel, ArgumentsConfigurationAndFontSettings) {
     ASSERT_TRUE(station.ok()) << station.Root();
     ASSERT_TRUE(row.loginset.empty() || station.Add("loginset.ini", row.loginset));
     const std::string calib = station.Config() + "\\calib.ini";
-    if (row.state == Calib::Folder) {
-      ASSERT_TRUE(DeleteFileA(calib.c_str()) && CreateDirectoryA(calib.c_str(), nullptr));
-    }
     const std::string before = ReadFileBytes(calib);
-    const HANDLE lock = row.state == Calib::Locked ? CreateFileA(calib.c_str(), GENERIC_READ | GENERIC_WRITE, 0,
-                                                                 nullptr, OPEN_EXISTING, 0, nullptr)
-                                                   : INVALID_HANDLE_VALUE;
+    const HANDLE lock = row.locked ? CreateFileA(calib.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                                 0, nullptr)
+                                   : INVALID_HANDLE_VALUE;
     std::string argument = row.argument;
     if (!argument.empty() && argument.back() == ',') argument.resize(32767 - 1 - (station.Exe().size() + 3), '7');
     Panel panel(station, argument);
@@ -116,8 +108,8 @@ TEST(HostilePanel, ArgumentsConfigurationAndFontSettings) {
 
     RECT rc{};
     GetWindowRect(panel.dialog(), &rc);
-    if (EqualRect(&row.place, &kTemplate) && templ.right == 0) templ = rc;
-    const RECT& place = EqualRect(&row.place, &kTemplate) ? templ : row.place;
+    templ = templ.right == 0 ? rc : templ;
+    const RECT& place = IsRectEmpty(&row.place) ? templ : row.place;
     EXPECT_TRUE(EqualRect(&rc, &place)) << rc.left << "," << rc.top << "," << rc.right << "," << rc.bottom;
     for (const auto& item : row.shown) EXPECT_EQ(panel.Text(item.first), item.second) << "item " << item.first;
     EXPECT_FALSE(station.NextTick("ExtInPutDig 0", "ExtInPutDig 15").empty()) << "polling stopped";

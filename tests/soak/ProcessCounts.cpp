@@ -1,17 +1,15 @@
 #include "ProcessCounts.h"
 
 #include <windows.h>
-#include <psapi.h>
 
 #include <cstdio>
 
 namespace soak {
 
-const Figure kFigures[5] = {{"GDI objects", &ProcessCounts::gdiObjects},
-                            {"USER objects", &ProcessCounts::userObjects},
-                            {"kernel handles", &ProcessCounts::kernelHandles},
-                            {"private bytes", &ProcessCounts::privateBytes},
-                            {"heap bytes in use", &ProcessCounts::heapBytes}};
+const Figure kFigures[4] = {{"GDI objects", &ProcessCounts::gdiObjects, 2},
+                            {"USER objects", &ProcessCounts::userObjects, 1},
+                            {"kernel handles", &ProcessCounts::kernelHandles, 2},
+                            {"heap bytes in use", &ProcessCounts::heapBytes, 64 * 1024}};
 
 namespace {
 
@@ -24,18 +22,10 @@ long long Probe(ULONG_PTR first, ULONG_PTR step, ULONG_PTR slots, Live live) {
   return count;
 }
 
-BOOL CALLBACK CountWindow(HWND, LPARAM count) {
-  ++*reinterpret_cast<long long*>(count);
-  return TRUE;
-}
-
 BOOL CALLBACK CountOwnWindow(HWND window, LPARAM count) {
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
-  if (owner == GetCurrentProcessId()) {
-    CountWindow(window, count);
-    EnumChildWindows(window, CountWindow, count);  // every descendant
-  }
+  *reinterpret_cast<long long*>(count) += owner == GetCurrentProcessId() ? 1 : 0;
   return TRUE;
 }
 
@@ -48,7 +38,7 @@ long long GdiObjects() {
 long long UserObjects() {
   if (const DWORD reported = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS)) return reported;
   long long windows = 0;
-  EnumWindows(CountOwnWindow, reinterpret_cast<LPARAM>(&windows));
+  EnumChildWindows(GetDesktopWindow(), CountOwnWindow, reinterpret_cast<LPARAM>(&windows));  // every window
   return windows + Probe(0x20, 2, 4096, [](ULONG_PTR index) { return IsMenu(reinterpret_cast<HMENU>(index)) != 0; });
 }
 
@@ -59,24 +49,6 @@ long long KernelHandles() {
     DWORD flags = 0;
     return GetHandleInformation(reinterpret_cast<HANDLE>(handle), &flags) != 0;
   });
-}
-
-long long PrivateBytes() {
-  PROCESS_MEMORY_COUNTERS_EX memory{};
-  memory.cb = sizeof memory;
-  if (GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory) &&
-      memory.PrivateUsage != 0) {
-    return memory.PrivateUsage;
-  }
-  long long bytes = 0;
-  MEMORY_BASIC_INFORMATION region{};
-  for (const char* at = nullptr; VirtualQuery(at, &region, sizeof region) == sizeof region;) {
-    if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) bytes += region.RegionSize;
-    const char* next = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
-    if (next <= at) break;
-    at = next;
-  }
-  return bytes;
 }
 
 long long HeapBytes() {
@@ -95,7 +67,7 @@ long long HeapBytes() {
 }  // namespace
 
 ProcessCounts ReadProcessCounts() {
-  return {GdiObjects(), UserObjects(), KernelHandles(), PrivateBytes(), HeapBytes()};
+  return {GdiObjects(), UserObjects(), KernelHandles(), HeapBytes()};
 }
 
 std::string Describe(const ProcessCounts& before, const ProcessCounts& after) {
