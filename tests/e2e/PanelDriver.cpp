@@ -1,259 +1,205 @@
 #include "PanelDriver.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 
 #include "res/resource.h"
-#include "widgets/Digistring.h"
-#include "tests/support/SystemFiles.h"
 #include "tests/support/TestSupport.h"
+#include "widgets/Digistring.h"
 
 namespace e2e {
 
 const char kSmallCalibIni[] =
-    "[Desk]\r\n"
-    "DevName=Desk\r\n"
-    "AllTD_Dout=Lift\r\n"
-    "Lift=4\r\n"
-    "Lift[About]=LiftMotor (24V)\r\n"
-    "AllTD_Din=Door\r\n"
-    "Door=2\r\n"
-    "Door[About]=DoorSwitch(closed)\r\n"
-    "AllTD_A=Weight\r\n"
-    "Weight=1\r\n"
-    "Weight[About]=LeftWeight 0-10V\r\n";
-
-std::string BuiltFile(const char* name) { return sptest::ExeDirectory() + "\\" + name; }
-
-std::string ReadFileBytes(const std::string& path) {
-  const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::string();
-  std::string bytes;
-  char chunk[4096];
-  DWORD got = 0;
-  while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
-  CloseHandle(file);
-  return bytes;
-}
-
-StationFolder::StationFolder(bool withDeviceLibrary, const std::string& simulatorSettings,
-                             const std::string& calibIni) {
-  char temp[MAX_PATH] = {};
-  GetTempPathA(MAX_PATH, temp);
-  std::string base = temp;
-  if (!base.empty() && base.back() == '\\') base.pop_back();
-  char name[64];
-  static LONG serial = 0;
-  std::snprintf(name, sizeof name, "\\sp_e2e_%lu_%lu_%ld", GetCurrentProcessId(), GetTickCount(),
-                InterlockedIncrement(&serial));
-  root_ = base + name;
-  CreateDirectoryA(root_.c_str(), nullptr);
-  CreateDirectoryA(Config().c_str(), nullptr);
-  CreateDirectoryA(Device().c_str(), nullptr);
-  ok_ = sptest::WriteFileBytes(Config() + "\\calib.ini", calibIni) &&
-        sptest::WriteFileBytes(Device() + "\\HardwareSim.ini", "[Journal]\r\nFile=journal.txt\r\n" + simulatorSettings) &&
-        CopyFileA(BuiltFile("StationProbe.exe").c_str(), Exe().c_str(), FALSE) != 0;
-  if (withDeviceLibrary) {
-    ok_ = ok_ && CopyFileA(BuiltFile("Hardware.dll").c_str(), (Device() + "\\Hardware.dll").c_str(), FALSE);
-  }
-}
-
-StationFolder::~StationFolder() {
-  for (const std::string& file : extra_) {
-    SetFileAttributesA((root_ + "\\" + file).c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA((root_ + "\\" + file).c_str());
-  }
-  for (const char* file : {"\\Config\\calib.ini", "\\Device\\HardwareSim.ini", "\\Device\\Hardware.dll",
-                           "\\Device\\journal.txt", "\\StationProbe.exe"}) {
-    DeleteFileA((root_ + file).c_str());
-  }
-  RemoveDirectoryA(Config().c_str());
-  RemoveDirectoryA(Device().c_str());
-  RemoveDirectoryA(root_.c_str());
-}
-
-bool StationFolder::AddFile(const std::string& relative, const std::string& bytes) {
-  extra_.push_back(relative);
-  return sptest::WriteFileBytes(root_ + "\\" + relative, bytes);
-}
-
-std::vector<std::string> StationFolder::Journal() const {
-  const std::string bytes = ReadFileBytes(Device() + "\\journal.txt");
-  std::vector<std::string> lines;
-  std::size_t pos = 0;
-  while (pos < bytes.size()) {
-    const std::size_t end = bytes.find("\r\n", pos);
-    if (end == std::string::npos) break;  // a line still being written
-    lines.push_back(bytes.substr(pos, end - pos));
-    pos = end + 2;
-  }
-  return lines;
-}
+    "[Desk]\r\nDevName=Desk\r\nAllTD_Dout=Lift\r\nLift=4\r\nLift[About]=LiftMotor (24V)\r\nAllTD_Din=Door\r\n"
+    "Door=2\r\nDoor[About]=DoorSwitch(closed)\r\nAllTD_A=Weight\r\nWeight=1\r\nWeight[About]=LeftWeight 0-10V\r\n";
 
 namespace {
 
-// Not "abort if hung": on a loaded machine the emulated panel can look hung for seconds while it
-// is only slow; a panel that really hangs still fails the test when the wait runs out.
-constexpr UINT kSendFlags = SMTO_NORMAL;
-
-struct WindowSearch {
-  DWORD pid;
-  HWND found;
-};
-
-BOOL CALLBACK FindPanelWindow(HWND hwnd, LPARAM lParam) {
-  auto* search = reinterpret_cast<WindowSearch*>(lParam);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  char cls[32] = {};
-  GetClassNameA(hwnd, cls, sizeof cls);
-  // The panel is the dialog holding the output buttons (not a message box).
-  if (pid == search->pid && IsWindowVisible(hwnd) && std::string(cls) == "#32770" &&
-      GetDlgItem(hwnd, IDC_ALL_OUTPUTS_LOW) != nullptr) {
-    search->found = hwnd;
-    return FALSE;
+// Removes a folder with everything in it; extended-length paths reach what lies beyond MAX_PATH.
+void RemoveTree(const std::wstring& path) {
+  WIN32_FIND_DATAW found{};
+  const HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &found);
+  for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &found)) {
+    const std::wstring name = path + L"\\" + found.cFileName;
+    if (found.cFileName[0] == L'.' && (found.cFileName[1] == 0 || found.cFileName[1] == L'.')) continue;
+    SetFileAttributesW(name.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(name);
+    DeleteFileW(name.c_str());
   }
-  return TRUE;
+  if (find != INVALID_HANDLE_VALUE) FindClose(find);
+  RemoveDirectoryW(path.c_str());
 }
 
-struct DialogSearch {
-  DWORD pid;
-  HWND except;
-  int item;
-  const char* cls;
-  HWND found;
-};
-
-BOOL CALLBACK FindDialog(HWND hwnd, LPARAM lParam) {
-  auto* s = reinterpret_cast<DialogSearch*>(lParam);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(hwnd, &owner);
-  char name[32] = {};
-  GetClassNameA(hwnd, name, sizeof name);
-  if (owner != s->pid || hwnd == s->except || !IsWindowVisible(hwnd) || std::string(name) != "#32770") return TRUE;
-  const HWND child = GetDlgItem(hwnd, s->item);
-  char childClass[32] = {};
-  if (child != nullptr) GetClassNameA(child, childClass, sizeof childClass);
-  if (child != nullptr && IsWindowVisible(child) && lstrcmpiA(childClass, s->cls) == 0) {
-    s->found = hwnd;
-    return FALSE;
-  }
-  return TRUE;
+// The pixels `paint` draws into a white 32-bit canvas of `control`'s client size.
+template <typename Paint>
+std::vector<DWORD> Canvas(HWND control, Paint paint) {
+  RECT rc{};
+  GetClientRect(control, &rc);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), rc.right, -rc.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  DWORD* bits = nullptr;
+  const HBITMAP bitmap =
+      CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
+  const HDC dc = CreateCompatibleDC(nullptr);
+  const HGDIOBJ old = SelectObject(dc, bitmap);
+  PatBlt(dc, 0, 0, rc.right, rc.bottom, WHITENESS);
+  paint(dc, rc);
+  GdiFlush();
+  std::vector<DWORD> pixels(bits, bits + rc.right * rc.bottom);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  DeleteObject(bitmap);
+  return pixels;
 }
 
 }  // namespace
 
-Panel::Panel(const StationFolder& station, const std::string& argument) {
-  std::string command = "\"" + station.Exe() + "\"";
-  if (!argument.empty()) command += " " + argument;
+std::string BuiltFile(const std::string& name) { return sptest::ExeDirectory() + "\\" + name; }
+
+std::string ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+StationFolder::StationFolder(const std::string& simulator, const std::string& calib, bool withDevice) {
+  char temp[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  static LONG serial = 0;
+  root_ = temp + ("sp_e2e_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++serial));
+  ok_ = CreateDirectoryA(root_.c_str(), nullptr) && CreateDirectoryA(Config().c_str(), nullptr) &&
+        CreateDirectoryA(Device().c_str(), nullptr) && Add("Config\\calib.ini", calib) &&
+        Add("Device\\HardwareSim.ini", "[Journal]\r\nFile=journal.txt\r\n" + simulator) &&
+        CopyFileA(BuiltFile("StationProbe.exe").c_str(), Exe().c_str(), FALSE) &&
+        (!withDevice || CopyFileA(BuiltFile("Hardware.dll").c_str(), (Device() + "\\Hardware.dll").c_str(), FALSE)) &&
+        Install("SysENV.dll", Config(), Device());
+}
+
+StationFolder::~StationFolder() { RemoveTree(L"\\\\?\\" + std::wstring(root_.begin(), root_.end())); }
+
+bool StationFolder::Add(const std::string& relative, const std::string& bytes) const {
+  return sptest::WriteFileBytes(root_ + "\\" + relative, bytes);
+}
+
+bool StationFolder::Install(const std::string& library, const std::string& config, const std::string& device) const {
+  return library_.CopyFrom(BuiltFile(library)) &&
+         settings_.Write("[Directories]\r\nConfig=" + config + "\r\nDeviceLibrary=" + device + "\r\n");
+}
+
+Lines StationFolder::Journal() const {
+  const std::string bytes = ReadFileBytes(Device() + "\\journal.txt");
+  Lines lines;
+  for (std::size_t pos = 0, end; (end = bytes.find("\r\n", pos)) != std::string::npos; pos = end + 2) {
+    lines.push_back(bytes.substr(pos, end - pos));
+  }
+  return lines;
+}
+
+Lines StationFolder::NextTick(const std::string& first, const std::string& last) const {
+  const std::size_t mark = Journal().size();
+  Lines tick;
+  WaitUntil([&] {
+    const Lines lines = Journal();
+    const auto begun = std::find(lines.begin() + std::min(mark, lines.size()), lines.end(), first);
+    const auto ended = std::find(begun, lines.end(), last);
+    if (ended != lines.end()) tick.assign(begun, ended + 1);
+    return !tick.empty();
+  });
+  return tick;
+}
+
+Panel::Panel(const StationFolder& station, std::string argument) {
+  std::string command = "\"" + station.Exe() + "\" " + argument;
   STARTUPINFOA si{};
   si.cb = sizeof si;
-  started_ = CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, station.Root().c_str(), &si,
-                            &pi_) != 0;
+  CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, station.Root().c_str(), &si, &pi_);
 }
 
 Panel::~Panel() {
-  if (!started_) return;
-  if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) {
-    TerminateProcess(pi_.hProcess, 99);
-    WaitForSingleObject(pi_.hProcess, 5000);
-  }
+  if (pi_.hProcess == nullptr) return;
+  if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 99);
+  WaitForSingleObject(pi_.hProcess, kWaitTimeout);
   CloseHandle(pi_.hThread);
   CloseHandle(pi_.hProcess);
 }
 
-HWND Panel::WaitForWindow(DWORD timeout) {
-  WindowSearch search{pi_.dwProcessId, nullptr};
-  const DWORD start = GetTickCount();
-  while (GetTickCount() - start < timeout) {
-    EnumWindows(FindPanelWindow, reinterpret_cast<LPARAM>(&search));
-    if (search.found != nullptr) break;
-    if (WaitForSingleObject(pi_.hProcess, 100) == WAIT_OBJECT_0) break;
-  }
-  dialog_ = search.found;
+HWND Panel::WaitForWindow() {
+  // The panel is the dialog holding the output buttons, not a message box.
+  WaitUntil([&] {
+    dialog_ = FindDialogOf(pi_.dwProcessId, nullptr, IDC_ALL_OUTPUTS_LOW, "Button");
+    return dialog_ != nullptr || WaitForSingleObject(pi_.hProcess, 0) != WAIT_TIMEOUT;
+  });
   return dialog_;
 }
 
-long Panel::WaitForExit(DWORD timeout) const {
-  if (WaitForSingleObject(pi_.hProcess, timeout) != WAIT_OBJECT_0) return -1;
-  DWORD code = 0;
+long Panel::WaitForExit() const {
+  DWORD code = STILL_ACTIVE;
+  WaitForSingleObject(pi_.hProcess, kWaitTimeout);
   GetExitCodeProcess(pi_.hProcess, &code);
   return static_cast<long>(code);
 }
 
-std::string Panel::Text(int id) const {
-  char text[256] = {};
-  DWORD_PTR result = 0;
-  SendMessageTimeoutA(Item(id), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), kSendFlags, kWaitTimeout,
-                      &result);
-  text[sizeof text - 1] = '\0';
-  return text;
-}
-
-std::wstring Panel::WideText(int id) const {
-  wchar_t text[256] = {};
-  DWORD_PTR result = 0;
-  SendMessageTimeoutW(Item(id), WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), kSendFlags, kWaitTimeout, &result);
-  text[255] = L'\0';
-  return text;
-}
-
+// Not "abort if hung": a slow panel can look hung for seconds; one that really hangs still fails
+// when the wait runs out.
 LRESULT Panel::Send(int id, UINT msg, WPARAM wParam, LPARAM lParam) const {
   DWORD_PTR result = 0;
-  SendMessageTimeoutW(Item(id), msg, wParam, lParam, kSendFlags, kWaitTimeout, &result);
+  SendMessageTimeoutW(id == 0 ? dialog_ : Item(id), msg, wParam, lParam, SMTO_NORMAL, kWaitTimeout, &result);
   return static_cast<LRESULT>(result);
 }
 
-LRESULT Panel::ToDialog(UINT msg, WPARAM wParam, LPARAM lParam) const {
-  DWORD_PTR result = 0;
-  SendMessageTimeoutW(dialog_, msg, wParam, lParam, kSendFlags, kWaitTimeout, &result);
-  return static_cast<LRESULT>(result);
+std::wstring Panel::Text(int id) const {
+  wchar_t text[256] = {};
+  Send(id, WM_GETTEXT, 255, reinterpret_cast<LPARAM>(text));
+  return text;
 }
 
-bool StartsWith(const std::string& line, const std::string& prefix) { return line.compare(0, prefix.size(), prefix) == 0; }
-
-bool Contains(const std::vector<std::string>& lines, const std::string& line, std::size_t from) {
-  return std::find(lines.begin() + static_cast<std::ptrdiff_t>(std::min(from, lines.size())), lines.end(), line) !=
-         lines.end();
+void Panel::Notify(int id, int code) const {
+  Send(0, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(Item(id)));
 }
 
-std::vector<std::string> Only(const std::vector<std::string>& lines, std::size_t from,
-                              std::initializer_list<const char*> prefixes) {
-  std::vector<std::string> picked;
+void ExpectTexts(const Panel& panel, std::initializer_list<std::pair<int, const wchar_t*>> texts) {
+  for (const auto& item : texts) EXPECT_EQ(panel.Text(item.first), item.second) << "item " << item.first;
+}
+
+Lines Only(const Lines& lines, std::size_t from, std::initializer_list<const char*> prefixes) {
+  Lines picked;
   for (std::size_t i = from; i < lines.size(); ++i) {
-    for (const char* prefix : prefixes) {
-      if (StartsWith(lines[i], prefix)) {
-        picked.push_back(lines[i]);
-        break;
-      }
+    if (std::any_of(prefixes.begin(), prefixes.end(), [&](const char* p) { return lines[i].rfind(p, 0) == 0; })) {
+      picked.push_back(lines[i]);
     }
   }
   return picked;
 }
 
-std::string Joined(const std::vector<std::string>& lines) {
-  std::string all;
-  for (const auto& line : lines) all += line + "\n";
-  return all;
+Lines Series(const char* format, int from, int count) {
+  Lines lines;
+  char line[64];
+  for (int k = from; k < from + count; ++k) lines.push_back((std::snprintf(line, sizeof line, format, k), line));
+  return lines;
 }
 
-COLORREF ScreenColour(HWND control, int dx, int dy) {
-  RECT rc{};
-  if (!GetWindowRect(control, &rc)) return CLR_INVALID;
-  const HDC screen = GetDC(nullptr);
-  const COLORREF colour = GetPixel(screen, rc.left + dx, rc.top + dy);
-  ReleaseDC(nullptr, screen);
-  return colour;
+Lines Tail(const Lines& lines, std::size_t n) { return Lines(lines.end() - std::min(n, lines.size()), lines.end()); }
+
+HWND FindDialogOf(DWORD pid, HWND except, int item, const char* cls) {
+  for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "#32770", nullptr)) != nullptr;) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    const HWND child = GetDlgItem(w, item);
+    char name[32] = {};
+    GetClassNameA(child, name, sizeof name);
+    // Message boxes keep the buttons they do not use, hidden.
+    if (owner == pid && w != except && IsWindowVisible(w) && IsWindowVisible(child) && !lstrcmpiA(name, cls)) return w;
+  }
+  return nullptr;
 }
 
-HWND WaitForDialogOf(DWORD pid, HWND except, int item, const char* cls, DWORD timeout) {
-  DialogSearch search{pid, except, item, cls, nullptr};
-  WaitUntil([&] {
-    EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
-    return search.found != nullptr;
-  }, timeout);
-  return search.found;
+HWND WaitForDialogOf(DWORD pid, HWND except, int item, const char* cls) {
+  HWND found = nullptr;
+  WaitUntil([&] { return (found = FindDialogOf(pid, except, item, cls)) != nullptr; });
+  return found;
 }
 
 void Answer(HWND dialog, int button) {
@@ -266,72 +212,73 @@ std::wstring MessageText(HWND box) {
   return text;
 }
 
-dstest::Pixels CaptureScreen(HWND hwnd) {
-  RECT client{};
-  GetClientRect(hwnd, &client);
-  POINT origin{0, 0};
-  ClientToScreen(hwnd, &origin);
-  dstest::DibCanvas canvas(client.right, client.bottom, RGB(255, 255, 255));
-  // The screen, not the window's own context: the window belongs to another process.
+COLORREF ScreenColour(HWND control, int dx, int dy) {
+  RECT rc{};
+  GetWindowRect(control, &rc);
   const HDC screen = GetDC(nullptr);
-  BitBlt(canvas.Dc(), 0, 0, client.right, client.bottom, screen, origin.x, origin.y, SRCCOPY);
+  const COLORREF colour = GetPixel(screen, rc.left + dx, rc.top + dy);
   ReleaseDC(nullptr, screen);
-  return canvas.Read();
+  return colour;
 }
 
-dstest::Pixels RenderReadout(int width, int height, const char* text) {
-  CDigistring readout;
-  const HWND hwnd = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, width, height, nullptr, nullptr,
-                                    GetModuleHandleW(nullptr), nullptr);
-  dstest::Pixels pixels;
-  if (hwnd == nullptr) return pixels;
-  if (readout.Subclass(hwnd)) {
-    readout.SetText(text);
-    pixels = dstest::RenderClient(hwnd);
-    readout.Unsubclass();
-  }
-  DestroyWindow(hwnd);
-  return pixels;
+std::vector<DWORD> CaptureScreen(HWND control) {
+  return Canvas(control, [&](HDC dc, const RECT& rc) {
+    POINT origin{0, 0};
+    ClientToScreen(control, &origin);
+    const HDC screen = GetDC(nullptr);  // the screen: the window belongs to another process
+    BitBlt(dc, 0, 0, rc.right, rc.bottom, screen, origin.x, origin.y, SRCCOPY);
+    ReleaseDC(nullptr, screen);
+  });
 }
 
-bool SamePixels(const dstest::Pixels& a, const dstest::Pixels& b) {
-  return a.width == b.width && a.height == b.height && a.data == b.data;
+std::vector<DWORD> RenderReadout(HWND readout, const char* text) {
+  return Canvas(readout, [&](HDC dc, const RECT& rc) {
+    CDigistring display;
+    const HWND own = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, rc.right, rc.bottom, nullptr, nullptr,
+                                     GetModuleHandleW(nullptr), nullptr);
+    if (display.Subclass(own)) {
+      display.SetText(text);
+      SendMessageW(own, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+      display.Unsubclass();
+    }
+    DestroyWindow(own);
+  });
 }
 
-bool MouseDrag(POINT from, POINT to) {
-  // A Linux program started from here runs natively beside Wine; its handle cannot be waited on,
-  // so arrival is seen from the pointer and the button state.
-  char command[256];
-  std::snprintf(command, sizeof command,
-                "Z:\\usr\\bin\\xdotool mousemove %ld %ld sleep 0.3 mousedown 1 sleep 0.3 mousemove %ld %ld "
-                "sleep 0.3 mousemove %ld %ld sleep 0.5 mouseup 1",
-                from.x, from.y, (from.x + to.x) / 2, (from.y + to.y) / 2, to.x, to.y);
+bool Mouse(const std::string& actions, POINT end) {
+  const auto arrived = [&] {
+    POINT now{};
+    return GetCursorPos(&now) && now.x == end.x && now.y == end.y && (GetAsyncKeyState(VK_LBUTTON) & 0x8000) == 0;
+  };
+  // A Linux program started from here runs beside Wine; its handle cannot be waited on, so its end
+  // is seen from the pointer.
+  std::string command = "Z:\\usr\\bin\\xdotool " + actions;
   STARTUPINFOA si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+  if (arrived() || !CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    return false;
+  }
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
-  Sleep(500);
-  const bool arrived = WaitUntil([&] {
-    POINT now{};
-    return GetCursorPos(&now) && now.x == to.x && now.y == to.y && (GetAsyncKeyState(VK_LBUTTON) & 0x8000) == 0;
-  }, 10000);
-  Sleep(500);  // the panel handles the release and the last move
-  return arrived;
+  return WaitUntil(arrived);
+}
+
+bool Drag(POINT from, POINT to) {
+  char actions[200];
+  std::snprintf(actions, sizeof actions,
+                "mousemove %ld %ld sleep 0.3 mousedown 1 sleep 0.3 mousemove %ld %ld sleep 0.3 mousemove %ld %ld "
+                "sleep 0.3 mouseup 1",
+                from.x, from.y, (from.x + to.x) / 2, (from.y + to.y) / 2, to.x, to.y);
+  return Mouse(actions, to);
 }
 
 bool EmptyDialogPoint(HWND dialog, POINT& point) {
   RECT client{};
   GetClientRect(dialog, &client);
-  for (int y = client.bottom - 6; y > 5; y -= 7) {
-    for (int x = client.right / 2; x > 5; x -= 7) {
-      POINT p{x, y};
-      if (ChildWindowFromPointEx(dialog, p, CWP_SKIPINVISIBLE) == dialog) {
-        ClientToScreen(dialog, &p);
-        point = p;
-        return true;
-      }
+  for (point.y = client.bottom - 6; point.y > 5; point.y -= 7) {
+    for (point.x = client.right / 2; point.x > 5; point.x -= 7) {
+      if (ChildWindowFromPointEx(dialog, point, CWP_SKIPINVISIBLE) == dialog) return ClientToScreen(dialog, &point);
     }
   }
   return false;

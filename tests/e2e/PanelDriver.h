@@ -1,36 +1,37 @@
-// Driving the real StationProbe.exe from outside: a station folder of the test's own, the panel
-// process, its windows and the simulator's journal. Shared by the end-to-end suites.
+// Driving the real StationProbe.exe from outside: a station folder of the test's own with the
+// system library installed for it, the panel process and its windows, what it shows on screen and
+// the simulator's journal. Shared by the suites that start the real panel.
 #pragma once
 
 #include <windows.h>
 
 #include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "PixelCapture.h"
+#include "tests/support/SystemFiles.h"
 
 namespace e2e {
 
-// Generous: every process start runs through an emulator here.
-constexpr DWORD kStartTimeout = 60000;
-constexpr DWORD kWaitTimeout = 20000;
+using Lines = std::vector<std::string>;
 
-// A file of the test executable's own folder (the built panel and simulator sit there).
-std::string BuiltFile(const char* name);
+// Generous: a slow or emulated machine may take long, only a panel that never gets there fails.
+constexpr DWORD kWaitTimeout = 60000;
+
+std::string BuiltFile(const std::string& name);  // beside the test executable
 std::string ReadFileBytes(const std::string& path);
 
-// The small station every suite starts from: one device section naming output 4, input 2 and
-// analog channel 1, in ASCII so the expected texts do not depend on the code page.
+// One device section naming output 4, input 2 and analog channel 1, in ASCII.
 extern const char kSmallCalibIni[];
 
-// A station folder in the temporary directory: Config with calib.ini, Device with the simulated
-// device library (unless left out), its settings with the journal switched on, and a copy of the
-// panel. Everything it holds is removed on destruction.
+// A station folder in the temporary directory (Config with calib.ini, Device with the simulated
+// library unless left out and its settings with the journal on, a copy of the panel), and the
+// system library installed pointing at it. Everything is removed or put back on destruction.
 class StationFolder {
  public:
-  explicit StationFolder(bool withDeviceLibrary, const std::string& simulatorSettings = std::string(),
-                         const std::string& calibIni = kSmallCalibIni);
+  explicit StationFolder(const std::string& simulator = "", const std::string& calib = kSmallCalibIni,
+                         bool withDevice = true);
   ~StationFolder();
   StationFolder(const StationFolder&) = delete;
   StationFolder& operator=(const StationFolder&) = delete;
@@ -40,92 +41,80 @@ class StationFolder {
   std::string Config() const { return root_ + "\\Config"; }
   std::string Device() const { return root_ + "\\Device"; }
   std::string Exe() const { return root_ + "\\StationProbe.exe"; }
-
-  // Puts a further file into the folder (relative name); removed with the folder.
-  bool AddFile(const std::string& relative, const std::string& bytes);
-
-  // The journal's complete lines so far (the simulator writes each call through at once).
-  std::vector<std::string> Journal() const;
+  bool Add(const std::string& relative, const std::string& bytes) const;
+  // `library` (a built file) as the system library, its directories pointing where given.
+  bool Install(const std::string& library, const std::string& config, const std::string& device) const;
+  bool Uninstall() const { return library_.Remove(); }
+  Lines Journal() const;  // complete lines only
+  // The lines of a whole tick begun after this call, from a line `first` to a line `last`.
+  Lines NextTick(const std::string& first, const std::string& last) const;
 
  private:
   std::string root_;
-  std::vector<std::string> extra_;
+  sptest::SystemDirFile library_{"SysENV.dll", "e2e"};
+  sptest::SystemDirFile settings_{"SysENV.ini", "e2e"};
   bool ok_ = false;
 };
 
-// A running StationProbe.exe started in the station's folder; terminated on destruction if it
-// is still running, so no panel outlives a failed check.
+// The panel started in the station's folder; terminated on destruction if still running.
 class Panel {
  public:
-  Panel(const StationFolder& station, const std::string& argument);
+  explicit Panel(const StationFolder& station, std::string argument = "");
   ~Panel();
   Panel(const Panel&) = delete;
   Panel& operator=(const Panel&) = delete;
 
-  bool started() const { return started_; }
   DWORD pid() const { return pi_.dwProcessId; }
-  HANDLE process() const { return pi_.hProcess; }
-
-  // The panel's dialog once it is visible, or null when it does not come up (or the process ends).
-  HWND WaitForWindow(DWORD timeout = kStartTimeout);
-  // Waits for the process to end; its exit code, or -1 when it is still running.
-  long WaitForExit(DWORD timeout = kWaitTimeout) const;
-
+  HWND WaitForWindow();      // the panel's dialog once visible; null when it never comes up
+  long WaitForExit() const;  // the exit code (STILL_ACTIVE while it runs on)
   HWND dialog() const { return dialog_; }
   HWND Item(int id) const { return GetDlgItem(dialog_, id); }
-  std::string Text(int id) const;  // in the test's code page
-  std::wstring WideText(int id) const;
-  LRESULT Send(int id, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const;
+  std::wstring Text(int id) const;
+  LRESULT Send(int id, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const;  // id 0: the dialog
   void Click(int id) const { Send(id, BM_CLICK); }
-  LRESULT ToDialog(UINT msg, WPARAM wParam, LPARAM lParam) const;
+  void Notify(int id, int code) const;  // WM_COMMAND from control `id` to the dialog
+  // WM_CLOSE; true when the panel then ends with code 0.
+  bool Close() const { return PostMessageW(dialog_, WM_CLOSE, 0, 0) && WaitForExit() == 0; }
 
  private:
   PROCESS_INFORMATION pi_{};
-  bool started_ = false;
   HWND dialog_ = nullptr;
 };
 
 template <typename F>
 bool WaitUntil(F done, DWORD milliseconds = kWaitTimeout) {
-  const DWORD start = GetTickCount();
-  while (!done()) {
+  for (const DWORD start = GetTickCount(); !done(); Sleep(50)) {
     if (GetTickCount() - start > milliseconds) return done();
-    Sleep(50);
   }
   return true;
 }
 
-bool StartsWith(const std::string& line, const std::string& prefix);
-bool Contains(const std::vector<std::string>& lines, const std::string& line, std::size_t from = 0);
-// The journal lines from `from` on that begin with one of the prefixes.
-std::vector<std::string> Only(const std::vector<std::string>& lines, std::size_t from,
-                              std::initializer_list<const char*> prefixes);
-std::string Joined(const std::vector<std::string>& lines);
+// Each item of the panel shows its text.
+void ExpectTexts(const Panel& panel, std::initializer_list<std::pair<int, const wchar_t*>> texts);
 
-// The colour on screen at (dx, dy) inside `control`'s top-left corner (the panel's windows are not
-// covered: there is no window manager and nothing else is on this display's top).
-COLORREF ScreenColour(HWND control, int dx = 3, int dy = 3);
+Lines Only(const Lines& lines, std::size_t from, std::initializer_list<const char*> prefixes);
+Lines Series(const char* format, int from, int count);  // `format` with from, from + 1, ...
+Lines Tail(const Lines& lines, std::size_t n);
 
-// A visible dialog of process `pid`, other than `except`, holding a visible child `item` of class
-// `cls` (message boxes keep the buttons they do not use, hidden).
-HWND WaitForDialogOf(DWORD pid, HWND except, int item, const char* cls, DWORD timeout = kWaitTimeout);
-// Presses `button` of a dialog of another thread (posted: the dialog may be modal).
-void Answer(HWND dialog, int button);
-// The text of a message box's message (its static item), wide.
+// A visible dialog of process `pid`, other than `except`, with a visible child `item` of class `cls`.
+HWND FindDialogOf(DWORD pid, HWND except, int item, const char* cls);
+HWND WaitForDialogOf(DWORD pid, HWND except, int item, const char* cls);
+void Answer(HWND dialog, int button);  // posted: the dialog may be modal
 std::wstring MessageText(HWND box);
 
-// The client area of a window of any process, read back from the screen.
-dstest::Pixels CaptureScreen(HWND hwnd);
-// What a segment read-out of this size shows for `text`, drawn by our own display in this
-// process (the panel's read-outs carry no window text: they are compared by their pixels).
-dstest::Pixels RenderReadout(int width, int height, const char* text);
-bool SamePixels(const dstest::Pixels& a, const dstest::Pixels& b);
+// What is on screen: one pixel of a control (nothing covers the panel on this display), or the
+// client area, as raw 32-bit values to compare with each other.
+COLORREF ScreenColour(HWND control, int dx = 5, int dy = 5);
+std::vector<DWORD> CaptureScreen(HWND control);
+// What our own segment display draws for `text` at the size of `readout` (the panel's read-outs
+// have no window text: they are compared by their pixels).
+std::vector<DWORD> RenderReadout(HWND readout, const char* text);
 
-// A real mouse drag with the left button through the X server (xdotool), screen coordinates.
-// Returns once the pointer has arrived at `to` and the button is up again.
-bool MouseDrag(POINT from, POINT to);
-// A point of `dialog`'s client area, in screen coordinates, with no visible child control under
-// it (a press there reaches the dialog itself); false when there is none.
+// Real pointer input through the X server (xdotool), screen coordinates; returns once the pointer
+// rests at `end` with the button up. `end` must differ from where the pointer is now.
+bool Mouse(const std::string& actions, POINT end);
+bool Drag(POINT from, POINT to);
+// A point of `dialog`'s client area, on screen, with no visible child under it.
 bool EmptyDialogPoint(HWND dialog, POINT& point);
 
 }  // namespace e2e

@@ -1,148 +1,83 @@
 #include "ProcessCounts.h"
 
-#include <psapi.h>
+#include <windows.h>
 
 #include <cstdio>
-#include <vector>
 
 namespace soak {
 
-long CountGdiObjects(bool* probed) {
-  const DWORD reported = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-  if (probed != nullptr) *probed = reported == 0;
-  if (reported != 0) return static_cast<long>(reported);
-  long live = 0;
-  for (ULONG_PTR index = 1; index <= 0xFFFF; ++index) {
-    if (GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0) ++live;
-  }
-  return live;
-}
+const Figure kFigures[4] = {{"GDI objects", &ProcessCounts::gdiObjects, 2},
+                            {"USER objects", &ProcessCounts::userObjects, 1},
+                            {"kernel handles", &ProcessCounts::kernelHandles, 2},
+                            {"heap bytes in use", &ProcessCounts::heapBytes, 64 * 1024}};
 
 namespace {
 
-BOOL CALLBACK CountChild(HWND, LPARAM lParam) {
-  ++*reinterpret_cast<long*>(lParam);
+// Live entries among the lowest slots of a table, which hands out its lowest free slots first, so
+// that a leak shows within the range.
+template <typename Live>
+long long Probe(ULONG_PTR first, ULONG_PTR step, ULONG_PTR slots, Live live) {
+  long long count = 0;
+  for (ULONG_PTR slot = first; slot < first + step * slots; slot += step) count += live(slot) ? 1 : 0;
+  return count;
+}
+
+BOOL CALLBACK CountOwnWindow(HWND window, LPARAM count) {
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  *reinterpret_cast<long long*>(count) += owner == GetCurrentProcessId() ? 1 : 0;
   return TRUE;
 }
 
-struct OwnWindows {
-  DWORD process;
-  long count;
-};
+long long GdiObjects() {
+  if (const DWORD reported = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return reported;
+  // A live entry of the GDI table answers to its index alone.
+  return Probe(1, 1, 0xFFFF, [](ULONG_PTR index) { return GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0; });
+}
 
-BOOL CALLBACK CountOwnTopLevel(HWND window, LPARAM lParam) {
-  auto* own = reinterpret_cast<OwnWindows*>(lParam);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if (owner == own->process) {
-    ++own->count;
-    EnumChildWindows(window, &CountChild, reinterpret_cast<LPARAM>(&own->count));  // every descendant
+long long UserObjects() {
+  if (const DWORD reported = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS)) return reported;
+  long long windows = 0;
+  EnumChildWindows(GetDesktopWindow(), CountOwnWindow, reinterpret_cast<LPARAM>(&windows));  // every window
+  return windows + Probe(0x20, 2, 4096, [](ULONG_PTR index) { return IsMenu(reinterpret_cast<HMENU>(index)) != 0; });
+}
+
+long long KernelHandles() {
+  DWORD reported = 0;
+  if (GetProcessHandleCount(GetCurrentProcess(), &reported) && reported != 0) return reported;
+  return Probe(4, 4, 4096, [](ULONG_PTR handle) {
+    DWORD flags = 0;
+    return GetHandleInformation(reinterpret_cast<HANDLE>(handle), &flags) != 0;
+  });
+}
+
+long long HeapBytes() {
+  HANDLE heaps[256];
+  const DWORD count = GetProcessHeaps(256, heaps);
+  long long bytes = 0;
+  for (DWORD h = 0; h < count && h < 256; ++h) {
+    if (!HeapLock(heaps[h])) continue;
+    PROCESS_HEAP_ENTRY entry{};
+    while (HeapWalk(heaps[h], &entry)) bytes += (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) ? entry.cbData : 0;
+    HeapUnlock(heaps[h]);
   }
-  return TRUE;
+  return bytes;
 }
 
 }  // namespace
 
-long CountUserObjects(bool* probed) {
-  const DWORD reported = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
-  if (probed != nullptr) *probed = reported == 0;
-  if (reported != 0) return static_cast<long>(reported);
-  // Windows by enumeration (asking about every free slot of the window table is slow there), menus
-  // by probing: the table hands out the lowest free slots first, so a leak shows inside the range.
-  OwnWindows own{GetCurrentProcessId(), 0};
-  EnumWindows(&CountOwnTopLevel, reinterpret_cast<LPARAM>(&own));
-  long menus = 0;
-  for (ULONG_PTR index = 0x20; index < 0x20 + 2 * kProbedSlots; index += 2) {
-    if (IsMenu(reinterpret_cast<HMENU>(index))) ++menus;
-  }
-  return own.count + menus;
-}
-
-long CountKernelHandles() {
-  DWORD reported = 0;
-  if (GetProcessHandleCount(GetCurrentProcess(), &reported) && reported != 0) return static_cast<long>(reported);
-  // Handles are multiples of four, the lowest free one handed out first.
-  long live = 0;
-  for (ULONG_PTR handle = 4; handle < 4 * (kProbedSlots + 1); handle += 4) {
-    DWORD flags = 0;
-    if (GetHandleInformation(reinterpret_cast<HANDLE>(handle), &flags)) ++live;
-  }
-  return live;
-}
-
-std::size_t PrivateCommittedBytes() {
-  std::size_t bytes = 0;
-  MEMORY_BASIC_INFORMATION region{};
-  const char* address = nullptr;
-  while (VirtualQuery(address, &region, sizeof region) == sizeof region) {
-    if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) bytes += region.RegionSize;
-    const char* next = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
-    if (next <= address) break;
-    address = next;
-  }
-  return bytes;
-}
-
-std::size_t HeapBusyBytes(long* blocks) {
-  std::vector<HANDLE> heaps(64);
-  DWORD count = GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data());
-  if (count > heaps.size()) {
-    heaps.resize(count);
-    count = GetProcessHeaps(count, heaps.data());
-  }
-  std::size_t bytes = 0;
-  long busy = 0;
-  for (DWORD h = 0; h < count && h < heaps.size(); ++h) {
-    if (!HeapLock(heaps[h])) continue;
-    PROCESS_HEAP_ENTRY entry{};
-    while (HeapWalk(heaps[h], &entry)) {
-      if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) {
-        bytes += entry.cbData;
-        ++busy;
-      }
-    }
-    HeapUnlock(heaps[h]);
-  }
-  if (blocks != nullptr) *blocks = busy;
-  return bytes;
-}
-
 ProcessCounts ReadProcessCounts() {
-  ProcessCounts c;
-  c.gdiObjects = CountGdiObjects(&c.gdiProbed);
-  c.userObjects = CountUserObjects(&c.userProbed);
-  c.kernelHandles = CountKernelHandles();
-  PROCESS_MEMORY_COUNTERS_EX memory{};
-  memory.cb = sizeof memory;
-  if (GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory)) {
-    c.privateBytes = memory.PrivateUsage;
-    c.workingSet = memory.WorkingSetSize;
-  }
-  // Not every system reports PrivateUsage (Wine answers 0): add up the committed private regions.
-  if (c.privateBytes == 0) c.privateBytes = PrivateCommittedBytes();
-  c.heapBytes = HeapBusyBytes(&c.heapBlocks);
-  return c;
+  return {GdiObjects(), UserObjects(), KernelHandles(), HeapBytes()};
 }
 
 std::string Describe(const ProcessCounts& before, const ProcessCounts& after) {
-  char text[1024];
-  std::snprintf(text, sizeof text,
-                "  GDI objects%-9s %10ld -> %10ld  (%+ld)\n"
-                "  USER objects%-8s %10ld -> %10ld  (%+ld)\n"
-                "  kernel handles       %10ld -> %10ld  (%+ld)\n"
-                "  private bytes        %10zu -> %10zu  (%+lld)\n"
-                "  working set          %10zu -> %10zu  (%+lld)\n"
-                "  heap bytes in use    %10zu -> %10zu  (%+lld)\n"
-                "  heap blocks in use   %10ld -> %10ld  (%+ld)\n",
-                before.gdiProbed ? " (probed)" : "", before.gdiObjects, after.gdiObjects,
-                after.gdiObjects - before.gdiObjects, before.userProbed ? " (probed)" : "", before.userObjects,
-                after.userObjects, after.userObjects - before.userObjects, before.kernelHandles, after.kernelHandles,
-                after.kernelHandles - before.kernelHandles, before.privateBytes, after.privateBytes,
-                static_cast<long long>(after.privateBytes) - static_cast<long long>(before.privateBytes),
-                before.workingSet, after.workingSet,
-                static_cast<long long>(after.workingSet) - static_cast<long long>(before.workingSet), before.heapBytes,
-                after.heapBytes, static_cast<long long>(after.heapBytes) - static_cast<long long>(before.heapBytes),
-                before.heapBlocks, after.heapBlocks, after.heapBlocks - before.heapBlocks);
+  std::string text;
+  for (const Figure& f : kFigures) {
+    char line[128];
+    std::snprintf(line, sizeof line, "  %-18s %12lld -> %12lld  (%+lld)\n", f.name, before.*f.value, after.*f.value,
+                  after.*f.value - before.*f.value);
+    text += line;
+  }
   return text;
 }
 
