@@ -143,6 +143,9 @@ TEST(PanelE2E, DemoStationCaptionsDeletionAndDrag) {
   PostMessageW(panel.Item(IDC_CFGMGR), BM_CLICK, 0, 0);
   const HWND manager = WaitForDialogOf(panel.pid(), panel.dialog(), IDC_CFG_SECTION_LIST, "ListBox");
   ASSERT_NE(manager, nullptr) << "no configuration manager";
+  // The panel's own, as modal as the About box: no second manager, no exit beneath it.
+  EXPECT_EQ(GetWindow(manager, GW_OWNER), panel.dialog());
+  EXPECT_FALSE(IsWindowEnabled(panel.dialog())) << "the panel stays live behind the manager";
   const HWND sections = GetDlgItem(manager, IDC_CFG_SECTION_LIST);
   ASSERT_NE(SendMessageW(sections, LB_SELECTSTRING, ~0u, reinterpret_cast<LPARAM>(L"轴重台")), LB_ERR);
   PostMessageW(manager, WM_COMMAND, MAKEWPARAM(IDC_CFG_SECTION_LIST, LBN_DBLCLK), reinterpret_cast<LPARAM>(sections));
@@ -154,6 +157,7 @@ TEST(PanelE2E, DemoStationCaptionsDeletionAndDrag) {
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(outcome); }));
   PostMessageW(manager, WM_CLOSE, 0, 0);
   EXPECT_TRUE(WaitUntil([&] { return panel.Text(1059) == L"4"; })) << "the scale's motor kept its caption";
+  EXPECT_TRUE(IsWindowEnabled(panel.dialog()));
   ExpectTexts(panel, {{IDC_ANALOG_CAPTION_0, L"0"}, {IDC_OUTPUT_0, L"前举升上升"}});
   // A real mouse drag on the background moves the panel only while Drag is ticked.
   RECT start{}, now{}, box{};
@@ -176,6 +180,19 @@ TEST(PanelE2E, DemoStationCaptionsDeletionAndDrag) {
   panel.Click(IDC_EXIT);
   EXPECT_EQ(panel.WaitForExit(), 0);
   ExpectClosedOnce(station.Journal());
+}
+
+// The analog count shows before the device is opened; a library whose unloading faults still lets
+// the panel end cleanly.
+TEST(PanelE2E, OpenedAfterTheCountAndUnloadedUnderGuard) {
+  StationFolder station("", kSmallCalibIni, false);
+  ASSERT_TRUE(station.ok() && CopyFileA(BuiltFile("LookbackDevice.dll").c_str(),
+                                        (station.Device() + "\\Hardware.dll").c_str(), FALSE));
+  Panel panel(station);
+  ASSERT_NE(panel.WaitForWindow(), nullptr) << "the panel did not come up";
+  EXPECT_EQ(ReadFileBytes(station.Device() + "\\open.txt"), "8") << "the count was set after the device opened";
+  PostMessageW(panel.Item(IDC_EXIT), BM_CLICK, 0, 0);
+  EXPECT_EQ(panel.WaitForExit(), 0) << "unloading the library ended the panel badly";
 }
 
 // Every device call faults, each polled entry and each closing call in its own way.

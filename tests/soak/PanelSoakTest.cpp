@@ -7,8 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 #include <string>
 
 #include "ProcessCounts.h"
@@ -17,6 +19,16 @@
 #include "res/resource.h"
 #include "tests/e2e/PanelDriver.h"
 #include "tests/support/TestSupport.h"
+
+// Every allocation through operator new in this process, the panel's included.
+static std::atomic<long> g_allocations{0};
+void* operator new(std::size_t size) {
+  ++g_allocations;
+  if (void* p = std::malloc(size != 0 ? size : 1)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -95,6 +107,32 @@ TEST(PanelSoak, PollingRelayoutsAndColourTogglesHoldNothingBack) {
     EXPECT_LE(after.*f.value - before.*f.value, f.slack) << f.name;
     EXPECT_GT(leaked.*f.value - after.*f.value, f.slack) << f.name << ": a planted leak went unseen";
   }
+  SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDC_EXIT, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(hwnd, IDC_EXIT)));
+  sptest::PumpMessages();
+}
+
+// The counter and distance ticks run twice a second for as long as the panel is up: their texts go
+// through fixed buffers, nothing is allocated per tick.
+TEST(PanelSoak, CounterAndDistanceTicksAllocateNothing) {
+  // Without a device the counters show their longest texts, "0xffffd8f0".
+  e2e::StationFolder station("", e2e::kSmallCalibIni, false);
+  ASSERT_TRUE(station.ok()) << station.Root();
+  CStationProbeDlg panel(nullptr);
+  ASSERT_TRUE(panel.CreateModeless());
+  const HWND hwnd = panel.GetHwnd();
+  for (UINT_PTR id = 1; id <= 4; ++id) KillTimer(hwnd, id);
+  const long start = g_allocations;
+  const std::wstring planted(64, L'x');  // an allocation of the kind a text conversion makes is seen
+  ASSERT_GT(g_allocations - start, 0) << planted;
+  const long before = g_allocations;
+  for (int i = 0; i < 100; ++i) {
+    SendMessageW(hwnd, WM_TIMER, 3, 0);
+    SendMessageW(hwnd, WM_TIMER, 4, 0);
+  }
+  EXPECT_EQ(g_allocations - before, 0);
+  wchar_t counter[32] = {};
+  GetDlgItemTextW(hwnd, IDC_COUNTER_200, counter, 32);
+  EXPECT_STREQ(counter, L"0xffffd8f0");
   SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDC_EXIT, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(hwnd, IDC_EXIT)));
   sptest::PumpMessages();
 }
