@@ -87,10 +87,10 @@ bool KindNamed(const std::string& name, Kind& kind) {
 }
 
 // "N" or "N-M" of one kind into the selection.
-bool SelectRange(const std::string& spec, Kind kind, ChannelSelection& selection, std::string& error) {
-  const std::size_t dash = spec.find('-');
-  const std::string lowText = spec.substr(0, dash);
-  const std::string highText = dash == std::string::npos ? lowText : spec.substr(dash + 1);
+bool SelectRange(const std::string& range, Kind kind, ChannelSelection& selection, std::string& error) {
+  const std::size_t dash = range.find('-');
+  const std::string lowText = range.substr(0, dash);
+  const std::string highText = dash == std::string::npos ? lowText : range.substr(dash + 1);
   const long first = FirstChannel(kind);
   const long last = first + ChannelCount(kind) - 1;
   const std::string what = std::string(KindName(kind)) + " channel";
@@ -101,7 +101,7 @@ bool SelectRange(const std::string& spec, Kind kind, ChannelSelection& selection
     return false;
   }
   if (high < low) {
-    error = "channel range " + Shown(spec) + " runs backwards";
+    error = "channel range " + Shown(range) + " runs backwards";
     return false;
   }
   for (long c = low; c <= high; ++c) selection.on[static_cast<int>(kind)][c - first] = true;
