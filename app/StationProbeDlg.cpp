@@ -2,7 +2,6 @@
 
 #include <shellapi.h>
 
-#include <cstdio>
 #include <cstring>
 
 #include "app/AboutDlg.h"
@@ -14,6 +13,7 @@
 #include "framework/Text.h"
 #include "res/resource.h"
 #include "station/PanelFormat.h"
+#include "station/StationDevice.h"
 #include "sysbind/SysEnv.h"
 
 namespace {
@@ -109,15 +109,7 @@ void CStationProbeDlg::LoadSystemLibraryAndPaths() {
 }
 
 void CStationProbeDlg::OpenDevice() {
-
-  // The device library path is held in 256 bytes: a longer one is not formed (the load then fails
-  // cleanly) rather than cut into the path of some other file.
-  char libraryPath[256] = {};
-  const int n = std::snprintf(libraryPath, sizeof libraryPath, "%s\\Hardware.dll", SysEnvDeviceLibraryDirectory());
-  if (n < 0 || n >= static_cast<int>(sizeof libraryPath)) libraryPath[0] = '\0';
-  theHardWare.Load(libraryPath);
-  theHardWare.ExtClose();
-  theHardWare.ExtOpen("ProbeDesk");
+  station::OpenDevice(theHardWare, SysEnvDeviceLibraryDirectory());
   theHardWare.ExtResetCNT();
   for (int id = 300; id <= 303; ++id) theHardWare.ExtResetDis(id);
 }
@@ -246,12 +238,7 @@ void CStationProbeDlg::OnCancel() {
   HWND hwnd = GetHwnd();
   for (UINT_PTR id = kTimerInputs; id <= kTimerDistances; ++id) KillTimer(hwnd, id);
   try {
-    if (theHardWare.IsLoaded()) {
-      theHardWare.ExtClose();
-      theHardWare.ExtStop();
-      theHardWare.ExtRelease();
-      theHardWare.Unload();
-    }
+    station::CloseDevice(theHardWare);
   } catch (...) {
     // Closing goes on whatever the library does.
   }

@@ -6,6 +6,7 @@
 
 #include "framework/Gdi.h"
 #include "station/Captions.h"
+#include "station/Channels.h"
 #include "station/ProfileWin32.h"
 #include "widgets/BDialog.h"
 #include "widgets/ColorStatic.h"
@@ -14,9 +15,9 @@
 
 class CStationProbeDlg : public CBDialog {
  public:
-  static constexpr int kOutputs = 24;
-  static constexpr int kInputs = 16;
-  static constexpr int kAnalogs = 16;
+  static constexpr int kOutputs = station::kOutputChannels;
+  static constexpr int kInputs = station::kInputChannels;
+  static constexpr int kAnalogs = station::kAnalogChannels;
 
   explicit CStationProbeDlg(HWND parent);
   ~CStationProbeDlg() override;

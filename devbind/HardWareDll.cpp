@@ -11,42 +11,53 @@ CHardWareDll theHardWare;
 
 namespace {
 
-// The guarded call for each kind of result. A negative count means the arguments could not be
-// prepared (no memory for a text copy): the entry is then treated as missing.
+// The guarded call for each kind of result; a fault adds one to `faults`. A negative count means
+// the arguments could not be prepared (no memory for a text copy): the entry is then treated as
+// missing.
 
-void CallNone(const void* entry, const std::uint32_t* args, int count) {
-  if (entry == nullptr || count < 0) return;
-  fw::NativeResult result;
-  devbind::GuardedCall(entry, args, count, false, &result);
+bool Guarded(const void* entry, const std::uint32_t* args, int count, bool readFloat, fw::NativeResult* result,
+             unsigned long& faults) {
+  if (devbind::GuardedCall(entry, args, count, readFloat, result)) return true;
+  ++faults;
+  return false;
 }
 
-int CallInt32(const void* entry, const std::uint32_t* args, int count, int missing, int faulted) {
+void CallNone(const void* entry, const std::uint32_t* args, int count, unsigned long& faults) {
+  if (entry == nullptr || count < 0) return;
+  fw::NativeResult result;
+  Guarded(entry, args, count, false, &result, faults);
+}
+
+int CallInt32(const void* entry, const std::uint32_t* args, int count, int missing, int faulted,
+              unsigned long& faults) {
   if (entry == nullptr || count < 0) return missing;
   fw::NativeResult result;
-  if (!devbind::GuardedCall(entry, args, count, false, &result)) return faulted;
+  if (!Guarded(entry, args, count, false, &result, faults)) return faulted;
   return static_cast<int>(result.eax);
 }
 
-float CallFloat(const void* entry, const std::uint32_t* args, int count, float missing, float faulted) {
+float CallFloat(const void* entry, const std::uint32_t* args, int count, float missing, float faulted,
+                unsigned long& faults) {
   if (entry == nullptr || count < 0) return missing;
   fw::NativeResult result;
-  if (!devbind::GuardedCall(entry, args, count, true, &result)) return faulted;
+  if (!Guarded(entry, args, count, true, &result, faults)) return faulted;
   // Rounded once, from the register's full precision, as a caller storing the float would.
   return static_cast<float>(result.st0Extended);
 }
 
-bool CallBool8(const void* entry, const std::uint32_t* args, int count, bool missing, bool faulted) {
+bool CallBool8(const void* entry, const std::uint32_t* args, int count, bool missing, bool faulted,
+               unsigned long& faults) {
   if (entry == nullptr || count < 0) return missing;
   fw::NativeResult result;
-  if (!devbind::GuardedCall(entry, args, count, false, &result)) return faulted;
+  if (!Guarded(entry, args, count, false, &result, faults)) return faulted;
   return (result.eax & 0xFFu) != 0;  // an 8-bit truth value: the rest of EAX is undefined
 }
 
 const char* CallText(const void* entry, const std::uint32_t* args, int count, const char* missing,
-                     const char* faulted) {
+                     const char* faulted, unsigned long& faults) {
   if (entry == nullptr || count < 0) return missing;
   fw::NativeResult result;
-  if (!devbind::GuardedCall(entry, args, count, false, &result)) return faulted;
+  if (!Guarded(entry, args, count, false, &result, faults)) return faulted;
   return reinterpret_cast<const char*>(static_cast<std::uintptr_t>(result.eax));
 }
 
@@ -114,11 +125,11 @@ const void* CHardWareDll::GetEntry(int slot) const {
   const devbind::CTextCopy devText(text); \
   const std::uint32_t devTextSlot = fw::Slot(devText.Get())
 
-#define SP_DEV_CALL_none(entry, missing, faulted) CallNone(entry, devArgv, devArgc)
-#define SP_DEV_CALL_int32(entry, missing, faulted) CallInt32(entry, devArgv, devArgc, missing, faulted)
-#define SP_DEV_CALL_float(entry, missing, faulted) CallFloat(entry, devArgv, devArgc, missing, faulted)
-#define SP_DEV_CALL_bool8(entry, missing, faulted) CallBool8(entry, devArgv, devArgc, missing, faulted)
-#define SP_DEV_CALL_text(entry, missing, faulted) CallText(entry, devArgv, devArgc, missing, faulted)
+#define SP_DEV_CALL_none(entry, missing, faulted) CallNone(entry, devArgv, devArgc, m_nFaultedCalls)
+#define SP_DEV_CALL_int32(entry, missing, faulted) CallInt32(entry, devArgv, devArgc, missing, faulted, m_nFaultedCalls)
+#define SP_DEV_CALL_float(entry, missing, faulted) CallFloat(entry, devArgv, devArgc, missing, faulted, m_nFaultedCalls)
+#define SP_DEV_CALL_bool8(entry, missing, faulted) CallBool8(entry, devArgv, devArgc, missing, faulted, m_nFaultedCalls)
+#define SP_DEV_CALL_text(entry, missing, faulted) CallText(entry, devArgv, devArgc, missing, faulted, m_nFaultedCalls)
 
 #define SLOT(number, entry, method, args, result, missing, faulted)        \
   SP_DEV_TYPE_##result CHardWareDll::method SP_DEV_PARAMS_##args {         \

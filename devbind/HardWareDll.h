@@ -1,8 +1,9 @@
 // CHardWareDll: the binding to the station's device library ("Hardware.dll"). The library is loaded
 // from a path at run time, its 165 entry slots are resolved by name, and every slot has a guarded
 // method: an empty slot gives the slot's "missing" result, a fault inside the library gives its
-// "faulted" result, and neither ever reaches the caller as an error. The slots, their methods and
-// their fallbacks are listed once, in DeviceSlots.inc.
+// "faulted" result, and neither ever reaches the caller as an error; the faults are counted, so a
+// caller that must tell a faulted reading from a real one compares the count around its call. The
+// slots, their methods and their fallbacks are listed once, in DeviceSlots.inc.
 #pragma once
 
 #include <windows.h>
@@ -16,7 +17,7 @@ class CHardWareDll {
   static constexpr int kPathSize = 260;  // the path field, terminating NUL included
   static constexpr int kSlotCount = devbind::kSlotCount;
 
-  constexpr CHardWareDll() : m_szPath{}, m_hModule(nullptr), m_pEntries{} {}
+  constexpr CHardWareDll() : m_szPath{}, m_hModule(nullptr), m_pEntries{}, m_nFaultedCalls(0) {}
   ~CHardWareDll();
   CHardWareDll(const CHardWareDll&) = delete;
   CHardWareDll& operator=(const CHardWareDll&) = delete;
@@ -34,6 +35,9 @@ class CHardWareDll {
   // The resolved address of a slot (1..kSlotCount), null when empty or out of range.
   const void* GetEntry(int slot) const;
 
+  // Guarded method calls that ended in a fault since this binding was made (not reset by Unload).
+  unsigned long FaultedCalls() const { return m_nFaultedCalls; }
+
   // The guarded methods, one per slot (see DeviceSlots.inc).
 #define SLOT(number, entry, method, args, result, missing, faulted) SP_DEV_TYPE_##result method SP_DEV_PARAMS_##args;
 #include "devbind/DeviceSlots.inc"
@@ -43,6 +47,7 @@ class CHardWareDll {
   char m_szPath[kPathSize];
   HMODULE m_hModule;
   const void* m_pEntries[kSlotCount];
+  unsigned long m_nFaultedCalls;
 };
 
 // The program's one device library binding.

@@ -1,4 +1,4 @@
-﻿; The StationProbe installer: the panel and the demo station into Program Files\StationProbe, the
+﻿; The StationProbe installer: the panel, spprobe and the demo station into Program Files\StationProbe, the
 ; station simulator's system library into the system directory (a component), a Start-menu shortcut
 ; and an uninstaller that removes only what was installed.
 ; scripts/package builds it: makensis -DVERSION=a.b.c.d -DSTAGE=<staged folder> -DOUTFILE=<exe> -DICON=<ico>
@@ -52,8 +52,8 @@ LangString NamePanel ${LANG_ENGLISH} "Panel and demo station"
 LangString NamePanel ${LANG_SIMPCHINESE} "自检面板和演示检测站"
 LangString NameSim ${LANG_ENGLISH} "Station simulator"
 LangString NameSim ${LANG_SIMPCHINESE} "检测站模拟器"
-LangString DescPanel ${LANG_ENGLISH} "StationProbe.exe, the demo station's configuration and the simulated device library."
-LangString DescPanel ${LANG_SIMPCHINESE} "StationProbe.exe、演示检测站的配置文件和模拟设备库。"
+LangString DescPanel ${LANG_ENGLISH} "StationProbe.exe, the command-line spprobe.exe, the demo station's configuration and the simulated device library."
+LangString DescPanel ${LANG_SIMPCHINESE} "StationProbe.exe、命令行程序 spprobe.exe、演示检测站的配置文件和模拟设备库。"
 LangString DescSim ${LANG_ENGLISH} "The simulated system library (SysENV*.dll and SysENV.ini) in the system directory. Leave it out on a real test station."
 LangString DescSim ${LANG_SIMPCHINESE} "系统目录中的模拟系统库（SysENV*.dll 和 SysENV.ini）。在真实检测站上不要选择。"
 LangString SimPresent ${LANG_ENGLISH} "$SYSDIR already holds a system library (SysENV*.dll or SysENV.ini). It is left as it is and the simulator is not installed."
@@ -79,6 +79,7 @@ Section "!$(NamePanel)" SecPanel
   SectionIn RO
   SetOutPath "$INSTDIR"
   File "${STAGE}/StationProbe.exe"
+  File "${STAGE}/spprobe.exe"
   File "${STAGE}/loginset.ini"
   File "${STAGE}/ReadMe-en.txt"
   File "${STAGE}/ReadMe-zh.txt"
@@ -168,6 +169,7 @@ Section "Uninstall"
 
   ; File by file, and folders only when empty: whatever else a user put there stays.
   Delete "$INSTDIR\StationProbe.exe"
+  Delete "$INSTDIR\spprobe.exe"
   Delete "$INSTDIR\loginset.ini"
   Delete "$INSTDIR\ReadMe-en.txt"
   Delete "$INSTDIR\ReadMe-zh.txt"

@@ -30,6 +30,14 @@
 // A library loaded by an earlier call is released first.
 int LoadSysEnvLibrary(int variant);
 
+// The result of TryLoadSysEnvLibrary for a library that is missing or cannot be loaded.
+constexpr int kSysEnvLibraryUnusable = -1001;
+
+// LoadSysEnvLibrary without the message box and the exit, for callers that report on their own
+// (a console program): the same results, and kSysEnvLibraryUnusable where LoadSysEnvLibrary ends
+// the process.
+int TryLoadSysEnvLibrary(int variant);
+
 // Frees a loaded library and sets the handle and every entry to null. The program itself keeps
 // the library until the process ends.
 void FreeSysEnvLibrary();

@@ -66,18 +66,24 @@ bool FormatSysEnvLibraryPath(const char* directory, int variant, char (&path)[kS
 }
 
 int LoadSysEnvLibrary(int variant) {
+  const int result = TryLoadSysEnvLibrary(variant);
+  if (result == kSysEnvLibraryUnusable) ReportUnusableLibraryAndExit();
+  return result;
+}
+
+int TryLoadSysEnvLibrary(int variant) {
   char path[kSysEnvPathSize];
   const UINT length = GetSystemDirectoryA(path, sizeof path);
   if (length == 0) return -1000;
 
   // A directory that leaves no room for the file name cannot name the library: the same as a
   // library that is not there.
-  if (length >= sizeof path || !FormatSysEnvLibraryPath(path, variant, path)) ReportUnusableLibraryAndExit();
+  if (length >= sizeof path || !FormatSysEnvLibraryPath(path, variant, path)) return kSysEnvLibraryUnusable;
 
   // A second load replaces the first instead of leaking its handle.
   if (g_hSysEnvLibrary != nullptr) FreeSysEnvLibrary();
   g_hSysEnvLibrary = LoadLibraryA(path);
-  if (g_hSysEnvLibrary == nullptr) ReportUnusableLibraryAndExit();
+  if (g_hSysEnvLibrary == nullptr) return kSysEnvLibraryUnusable;
 
   g_sysEnvEntries = SysEnvEntryTable{};
   const fw::ResourceModuleScope resources(g_hSysEnvLibrary);
