@@ -13,7 +13,7 @@ namespace {
 
 // The row order of DeviceSlots.inc: the exported name of each slot.
 constexpr const char* kEntryNames[] = {
-#define SLOT(number, entry, method, args, result, missing, faulted) #entry,
+#define SLOT(number, entry, method, args, result, missing, faulted, neutral) #entry,
 #include "devbind/DeviceSlots.inc"
 #undef SLOT
 };
@@ -93,7 +93,7 @@ const void* CHardWareDll::GetEntry(int slot) const {
   return slot >= 1 && slot <= kSlotCount ? m_pEntries[slot - 1] : nullptr;
 }
 
-#define SLOT(number, entry, method, args, result, missing, faulted)                          \
+#define SLOT(number, entry, method, args, result, missing, faulted, neutral)                          \
   SP_RESULT_##result CHardWareDll::method(SP_SHAPE_##args(SP_BIND_PARAM)) {                          \
     return DeviceCall<SP_RESULT_##result>{                                                           \
         {&Guarded, m_pEntries[(number)-1], SP_VALUE_##result(missing), SP_VALUE_##result(faulted)}}( \

@@ -34,7 +34,7 @@ class CHardWareDll {
   const void* GetEntry(int slot) const;
 
   // The guarded methods, one per slot (see DeviceSlots.inc).
-#define SLOT(number, entry, method, args, result, missing, faulted) \
+#define SLOT(number, entry, method, args, result, missing, faulted, neutral) \
   SP_RESULT_##result method(SP_SHAPE_##args(SP_BIND_PARAM));
 #include "devbind/DeviceSlots.inc"
 #undef SLOT

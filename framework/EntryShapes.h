@@ -66,7 +66,12 @@
 
 namespace fw {
 
+struct EntryQuad {
+  std::int32_t a, b, c, d;
+};
 using Entry32 = std::uint32_t;
+using EntryV16 = EntryQuad;
+using Entry16b = std::uint16_t;
 using Entry8b = std::uint8_t;
 
 // A result of an entry's type (a fallback, a neutral answer), or nothing for entries without one.

@@ -172,7 +172,7 @@ const struct {
   const char* arguments;
   void (*call)(CHardWareDll&);
 } kRows[] = {
-#define SLOT(number, entry, method, args, result, missing, faulted) \
+#define SLOT(number, entry, method, args, result, missing, faulted, neutral) \
   {#entry, #args, [](CHardWareDll& d) { (void)d.method(SP_SHAPE_##args(SAMPLE)); }},
 #include "devbind/DeviceSlots.inc"
 #undef SLOT
