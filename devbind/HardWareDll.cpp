@@ -11,55 +11,41 @@ CHardWareDll theHardWare;
 
 namespace {
 
-// The guarded call for each kind of result; a fault adds one to `faults`. A negative count means
-// the arguments could not be prepared (no memory for a text copy): the entry is then treated as
-// missing.
+// The row order of DeviceSlots.inc: the exported name of each slot.
+constexpr const char* kEntryNames[] = {
+#define SLOT(number, entry, method, args, result, missing, faulted, neutral) #entry,
+#include "devbind/DeviceSlots.inc"
+#undef SLOT
+};
+static_assert(sizeof kEntryNames / sizeof kEntryNames[0] == CHardWareDll::kSlotCount, "one row per slot");
 
-bool Guarded(const void* entry, const std::uint32_t* args, int count, bool readFloat, fw::NativeResult* result,
-             unsigned long& faults) {
+unsigned long g_faults = 0;  // guarded calls of the process that ended in a fault
+
+bool Guarded(const void* entry, const std::uint32_t* args, int count, bool readFloat, fw::NativeResult* result) {
   if (devbind::GuardedCall(entry, args, count, readFloat, result)) return true;
-  ++faults;
+  ++g_faults;
   return false;
 }
 
-void CallNone(const void* entry, const std::uint32_t* args, int count, unsigned long& faults) {
-  if (entry == nullptr || count < 0) return;
-  fw::NativeResult result;
-  Guarded(entry, args, count, false, &result, faults);
-}
+// Adds the faults of one method's call to its binding's count.
+struct FaultTally {
+  unsigned long& total;
+  const unsigned long start = g_faults;
+  ~FaultTally() { total += g_faults - start; }
+};
 
-int CallInt32(const void* entry, const std::uint32_t* args, int count, int missing, int faulted,
-              unsigned long& faults) {
-  if (entry == nullptr || count < 0) return missing;
-  fw::NativeResult result;
-  if (!Guarded(entry, args, count, false, &result, faults)) return faulted;
-  return static_cast<int>(result.eax);
-}
-
-float CallFloat(const void* entry, const std::uint32_t* args, int count, float missing, float faulted,
-                unsigned long& faults) {
-  if (entry == nullptr || count < 0) return missing;
-  fw::NativeResult result;
-  if (!Guarded(entry, args, count, true, &result, faults)) return faulted;
-  // Rounded once, from the register's full precision, as a caller storing the float would.
-  return static_cast<float>(result.st0Extended);
-}
-
-bool CallBool8(const void* entry, const std::uint32_t* args, int count, bool missing, bool faulted,
-               unsigned long& faults) {
-  if (entry == nullptr || count < 0) return missing;
-  fw::NativeResult result;
-  if (!Guarded(entry, args, count, false, &result, faults)) return faulted;
-  return (result.eax & 0xFFu) != 0;  // an 8-bit truth value: the rest of EAX is undefined
-}
-
-const char* CallText(const void* entry, const std::uint32_t* args, int count, const char* missing,
-                     const char* faulted, unsigned long& faults) {
-  if (entry == nullptr || count < 0) return missing;
-  fw::NativeResult result;
-  if (!Guarded(entry, args, count, false, &result, faults)) return faulted;
-  return reinterpret_cast<const char*>(static_cast<std::uintptr_t>(result.eax));
-}
+// A slot's guarded call: fw::EntryCall, plus the text argument of ExtOpen, which reaches the
+// library as a fresh copy freed when the call returns, on every path. Without memory for the copy
+// the entry counts as missing.
+template <typename R>
+struct DeviceCall : fw::EntryCall<R> {
+  using fw::EntryCall<R>::operator();
+  R operator()(const char* text) const {
+    const devbind::CTextCopy copy(text);
+    const void* entry = copy.Get() != nullptr ? this->entry : nullptr;
+    return fw::EntryCall<R>{&Guarded, entry, this->missing, this->faulted}(copy.Get());
+  }
+};
 
 bool IsAbsolutePath(const char* path) {
   return (path[0] != '\0' && path[1] == ':') || (path[0] == '\\' && path[1] == '\\');
@@ -92,7 +78,7 @@ bool CHardWareDll::Load(const char* path) {
 
   const fw::ResourceModuleScope resources(m_hModule);
   for (int i = 0; i < kSlotCount; ++i) {
-    m_pEntries[i] = reinterpret_cast<const void*>(GetProcAddress(m_hModule, devbind::kSlots[i].entry));
+    m_pEntries[i] = reinterpret_cast<const void*>(GetProcAddress(m_hModule, kEntryNames[i]));
   }
   return true;
 }
@@ -101,9 +87,7 @@ void CHardWareDll::Unload() {
   if (m_hModule == nullptr) return;
   // The library's own detach code runs inside FreeLibrary: guarded like any of its entries, so a
   // fault there still lets the panel end cleanly.
-  const std::uint32_t module = fw::Slot(m_hModule);
-  fw::NativeResult result;
-  devbind::GuardedCall(reinterpret_cast<const void*>(&FreeLibrary), &module, 1, false, &result);
+  fw::EntryCall<void>{&Guarded, reinterpret_cast<const void*>(&FreeLibrary), {}, {}}(m_hModule);
   m_hModule = nullptr;
   for (const void*& entry : m_pEntries) entry = nullptr;
 }
@@ -120,21 +104,12 @@ const void* CHardWareDll::GetEntry(int slot) const {
   return slot >= 1 && slot <= kSlotCount ? m_pEntries[slot - 1] : nullptr;
 }
 
-// ExtOpen's text: a fresh heap copy for the library, freed when the method returns, on every path.
-#define SP_DEV_TEXT_COPY(text)            \
-  const devbind::CTextCopy devText(text); \
-  const std::uint32_t devTextSlot = fw::Slot(devText.Get())
-
-#define SP_DEV_CALL_none(entry, missing, faulted) CallNone(entry, devArgv, devArgc, m_nFaultedCalls)
-#define SP_DEV_CALL_int32(entry, missing, faulted) CallInt32(entry, devArgv, devArgc, missing, faulted, m_nFaultedCalls)
-#define SP_DEV_CALL_float(entry, missing, faulted) CallFloat(entry, devArgv, devArgc, missing, faulted, m_nFaultedCalls)
-#define SP_DEV_CALL_bool8(entry, missing, faulted) CallBool8(entry, devArgv, devArgc, missing, faulted, m_nFaultedCalls)
-#define SP_DEV_CALL_text(entry, missing, faulted) CallText(entry, devArgv, devArgc, missing, faulted, m_nFaultedCalls)
-
-#define SLOT(number, entry, method, args, result, missing, faulted)        \
-  SP_DEV_TYPE_##result CHardWareDll::method SP_DEV_PARAMS_##args {         \
-    SP_DEV_PACK_##args;                                                    \
-    return SP_DEV_CALL_##result(m_pEntries[(number)-1], missing, faulted); \
+#define SLOT(number, entry, method, args, result, missing, faulted, neutral)                          \
+  SP_RESULT_##result CHardWareDll::method(SP_SHAPE_##args(SP_BIND_PARAM)) {                          \
+    const FaultTally tally{m_nFaultedCalls};                                                         \
+    return DeviceCall<SP_RESULT_##result>{                                                           \
+        {&Guarded, m_pEntries[(number)-1], SP_VALUE_##result(missing), SP_VALUE_##result(faulted)}}( \
+        SP_SHAPE_##args(SP_ARG));                                                                    \
   }
 #include "devbind/DeviceSlots.inc"
 #undef SLOT

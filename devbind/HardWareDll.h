@@ -8,14 +8,13 @@
 
 #include <windows.h>
 
-#include "devbind/DeviceArgs.h"
-#include "devbind/DeviceSlotShapes.h"
-#include "devbind/DeviceSlotTable.h"
+#include "framework/EntryShapes.h"
+#include "framework/NativeCall.h"
 
 class CHardWareDll {
  public:
   static constexpr int kPathSize = 260;  // the path field, terminating NUL included
-  static constexpr int kSlotCount = devbind::kSlotCount;
+  static constexpr int kSlotCount = 165;
 
   constexpr CHardWareDll() : m_szPath{}, m_hModule(nullptr), m_pEntries{}, m_nFaultedCalls(0) {}
   ~CHardWareDll();
@@ -39,7 +38,8 @@ class CHardWareDll {
   unsigned long FaultedCalls() const { return m_nFaultedCalls; }
 
   // The guarded methods, one per slot (see DeviceSlots.inc).
-#define SLOT(number, entry, method, args, result, missing, faulted) SP_DEV_TYPE_##result method SP_DEV_PARAMS_##args;
+#define SLOT(number, entry, method, args, result, missing, faulted, neutral) \
+  SP_RESULT_##result method(SP_SHAPE_##args(SP_BIND_PARAM));
 #include "devbind/DeviceSlots.inc"
 #undef SLOT
 

@@ -1,10 +1,10 @@
 #include "framework/NativeCall.h"
 
-// cdecl helper in assembly: sp_call_native(entry, args, count, st0Out) -> EDX:EAX; st0Out receives
+// cdecl helper in assembly: sp_call_native(entry, args, count, st0Out) -> EAX; st0Out receives
 // the x87 register in its 80-bit form.
 // The frame pointer keeps our stack: after the call ESP is reset from EBP, so callee cleanup
 // (stdcall) or a wrong argument count does not matter. The stack is 16-byte aligned at the call.
-extern "C" std::uint64_t sp_call_native(const void* entry, const std::uint32_t* args, std::uint32_t count,
+extern "C" std::uint32_t sp_call_native(const void* entry, const std::uint32_t* args, std::uint32_t count,
                                         long double* st0Out);
 
 asm(R"(
@@ -56,11 +56,8 @@ NativeResult CallNative(const void* entry, const std::uint32_t* args, int count,
   std::uint32_t copy[kMaxNativeArgs] = {};
   for (int i = 0; i < count; ++i) copy[i] = args[i];
   long double st0 = 0.0L;
-  const std::uint64_t r = sp_call_native(entry, copy, static_cast<std::uint32_t>(count), readFloat ? &st0 : nullptr);
-  result.eax = static_cast<std::uint32_t>(r);
-  result.edx = static_cast<std::uint32_t>(r >> 32);
-  result.st0 = static_cast<double>(st0);
-  result.st0Extended = st0;
+  result.eax = sp_call_native(entry, copy, static_cast<std::uint32_t>(count), readFloat ? &st0 : nullptr);
+  result.st0 = st0;
   return result;
 }
 

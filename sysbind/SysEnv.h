@@ -11,11 +11,9 @@
 #include <windows.h>
 
 #include <cstddef>
-#include <cstdint>
-#include <type_traits>
 
+#include "framework/EntryShapes.h"
 #include "framework/NativeCall.h"
-#include "sysbind/SysEnvShapes.h"
 
 // ---- Loading ----------------------------------------------------------------------------------
 
@@ -86,28 +84,14 @@ constexpr float kSysEnvFloatFallback = -1000.0f;
 // Spelled as the library's callers know it.
 constexpr const char kSysEnvTextFallback[] = "No This Funciont";
 
-// One 32-bit argument slot: any integer, enumeration or pointer of at most 32 bits converts to it
-// implicitly, so callers pass what the entry expects (a text, a buffer, a record, a number).
-class SysArg {
- public:
-  template <typename T, typename = std::enable_if_t<(std::is_integral_v<T> || std::is_enum_v<T>) && sizeof(T) <= 4>>
-  SysArg(T value) : m_slot(fw::Slot(value)) {}  // NOLINT: implicit by design
-  template <typename T>
-  SysArg(T* pointer) : m_slot(static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(pointer))) {}  // NOLINT
-  SysArg(std::nullptr_t) : m_slot(0) {}  // NOLINT
-
-  std::uint32_t Slot() const { return m_slot; }
-
- private:
-  std::uint32_t m_slot;
-};
-
 // Every wrapper has the name of its entry and returns the entry's result unchanged, or when the
 // entry is null: kSysEnvFallback (int), kSysEnvFloatFallback (float) or kSysEnvTextFallback (text).
-#define SYSENV_ENTRY(position, name, result, shape) SYSENV_RESULT_##result name SYSENV_PARAMS_##shape(SysArg);
-#define SYSENV_ENTRY_NOWRAP(position, name)
+// Each 32-bit argument is a fw::Arg: any integer, enumeration or pointer of at most 32 bits, so
+// callers pass what the entry expects (a text, a buffer, a record, a number).
 #define SYSENV_SECOND_WRAPPER(position, name, second, result, shape) \
-  SYSENV_RESULT_##result second SYSENV_PARAMS_##shape(SysArg);
+  SP_RESULT_##result second(SP_SHAPE_##shape(SP_BIND_PARAM));
+#define SYSENV_ENTRY(position, name, result, shape) SYSENV_SECOND_WRAPPER(position, name, name, result, shape)
+#define SYSENV_ENTRY_NOWRAP(position, name)
 #include "sysbind/SysEnvEntries.inc"
 
 // ---- System settings record -------------------------------------------------------------------

@@ -1,10 +1,11 @@
 // A stand-in for the system library that records its last call: which entry, and the argument slots
-// it received. Its entries are __stdcall (our simulator's are __cdecl), so the wrappers are seen to
-// work with both. Each entry answers a value that tells it apart from every other entry.
+// it received (an 8-bit argument as a callee reads it: its low byte alone). Its entries are
+// __stdcall (our simulator's are __cdecl), so the wrappers are seen to work with both. Each entry
+// answers a value that tells it apart from every other entry.
 #include <cstdint>
 #include <cstring>
 
-#include "sysbind/SysEnvShapes.h"
+#include "framework/EntryShapes.h"
 
 namespace {
 
@@ -13,14 +14,11 @@ int g_position = 0;
 int g_count = 0;
 std::uint32_t g_slots[8];
 
-std::uint32_t AsSlot(std::uint32_t value) { return value; }
-std::uint32_t AsSlot(char c) { return static_cast<unsigned char>(c); }  // its low byte is the character
-
 struct Recorder {
   int position;
   template <typename... Args>
   void operator()(Args... args) const {
-    const std::uint32_t slots[sizeof...(Args) + 1] = {AsSlot(args)..., 0};
+    const std::uint32_t slots[sizeof...(Args) + 1] = {args..., 0};
     ++g_calls;
     g_position = position;
     g_count = static_cast<int>(sizeof...(Args));
@@ -36,10 +34,10 @@ const char* Answer(int, const char**) { return "recorded text"; }
 
 extern "C" {
 
-#define SYSENV_ENTRY(position, name, result, shape)                            \
-  SYSENV_RESULT_##result __stdcall name SYSENV_PARAMS_##shape(std::uint32_t) { \
-    Recorder{position}(SYSENV_ARGS_##shape);                                   \
-    return Answer(position, static_cast<SYSENV_RESULT_##result*>(nullptr));    \
+#define SYSENV_ENTRY(position, name, result, shape)                       \
+  SP_RESULT_##result __stdcall name(SP_SHAPE_##shape(SP_ENTRY_PARAM)) {   \
+    Recorder{position}(SP_SHAPE_##shape(SP_ARG));                         \
+    return Answer(position, static_cast<SP_RESULT_##result*>(nullptr));   \
   }
 #include "sysbind/SysEnvEntries.inc"
 

@@ -78,26 +78,24 @@ struct Arg {
     if (place >= g_expectedCount) g_expectedCount = place + 1;
     return slot;
   }
-  operator SysArg() const { return Note(0x5A5A00A0u + place); }
-  operator char() const { return static_cast<char>(Note(0xA0u + place)); }
+  operator fw::Arg() const { return Note(0x5A5A00A0u + place); }
+  operator std::uint8_t() const { return static_cast<std::uint8_t>(Note(0xA0u + place)); }
 };
-const Arg a1{0}, a2{1}, a3{2}, a4{3}, a5{4}, a6{5}, a7{6}, c2{1}, c4{3};
+#define ARG(part, n) Arg{n - 1}
 
 bool Answered(int result, int position) { return result == position * 1000 + 7; }
 bool Answered(float result, int position) { return result == static_cast<float>(position) + 0.25f; }
 bool Answered(const char* result, int) { return std::strcmp(result, "recorded text") == 0; }
 
-struct Wrapper {
+#define SYSENV_SECOND_WRAPPER(position, name, second, result, shape) \
+  {position, #second, [](int p) { return Answered(second(SP_SHAPE_##shape(ARG)), p); }},
+#define SYSENV_ENTRY(position, name, result, shape) SYSENV_SECOND_WRAPPER(position, name, name, result, shape)
+#define SYSENV_ENTRY_NOWRAP(position, name)
+const struct {
   int position;
   const char* name;
   bool (*call)(int position);
-};
-#define SYSENV_ENTRY(position, name, result, shape) \
-  {position, #name, [](int p) { return Answered(name(SYSENV_ARGS_##shape), p); }},
-#define SYSENV_ENTRY_NOWRAP(position, name)
-#define SYSENV_SECOND_WRAPPER(position, name, second, result, shape) \
-  {position, #second, [](int p) { return Answered(second(SYSENV_ARGS_##shape), p); }},
-const Wrapper kWrappers[] = {
+} kWrappers[] = {
 #include "sysbind/SysEnvEntries.inc"
 };
 
@@ -107,7 +105,7 @@ TEST_F(SysEnvLibraryTest, EveryWrapperPassesItsArgumentsToItsOwnEntry) {
   const auto last = reinterpret_cast<int(__cdecl*)(int*, int*, std::uint32_t*)>(
       reinterpret_cast<void*>(GetProcAddress(g_hSysEnvLibrary, "RecorderLast")));
   ASSERT_NE(last, nullptr);
-  for (const Wrapper& w : kWrappers) {
+  for (const auto& w : kWrappers) {
     SCOPED_TRACE(w.name);
     g_expectedCount = 0;
     EXPECT_TRUE(w.call(w.position)) << "the entry's answer comes back unchanged";
