@@ -100,6 +100,13 @@ bool CHardWareDll::GetPath(char* buffer) const {
   return IsLoaded();
 }
 
+bool CHardWareDll::HasEntry(const char* entry) const {
+  for (int i = 0; i < kSlotCount; ++i) {
+    if (std::strcmp(kEntryNames[i], entry) == 0) return m_pEntries[i] != nullptr;
+  }
+  return false;
+}
+
 const void* CHardWareDll::GetEntry(int slot) const {
   return slot >= 1 && slot <= kSlotCount ? m_pEntries[slot - 1] : nullptr;
 }

@@ -33,6 +33,8 @@ class CHardWareDll {
 
   // The resolved address of a slot (1..kSlotCount), null when empty or out of range.
   const void* GetEntry(int slot) const;
+  // Whether the loaded library has the entry of that name (as the slot table names it).
+  bool HasEntry(const char* entry) const;
 
   // Guarded method calls that ended in a fault since this binding was made (not reset by Unload).
   unsigned long FaultedCalls() const { return m_nFaultedCalls; }

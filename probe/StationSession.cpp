@@ -13,13 +13,6 @@ namespace probe {
 
 namespace {
 
-bool HasEntry(const char* entry) {
-  for (const devbind::SlotInfo& slot : devbind::kSlots) {
-    if (std::strcmp(slot.entry, entry) == 0) return theHardWare.GetEntry(slot.number) != nullptr;
-  }
-  return false;
-}
-
 const char* MissingEntryName(int loadResult) {
   for (const SysEnvResolution& r : kSysEnvResolutionList) {
     if (SysEnvMissingEntryCode(r.position) == loadResult) return r.name;
@@ -83,7 +76,7 @@ bool StationSession::Flagged() const { return m_missing || theHardWare.FaultedCa
 // The call is made even for a missing entry: the binding then answers with what the panel shows.
 template <typename Call>
 Status StationSession::Guarded(const char* entry, Call call) {
-  const bool missing = !HasEntry(entry);
+  const bool missing = !theHardWare.HasEntry(entry);
   const unsigned long before = theHardWare.FaultedCalls();
   call();
   if (missing) {
