@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <cstring>
+#include <cwchar>
 
 #include "app/AboutDlg.h"
 #include "cfgmgr/CfgDlg.h"
@@ -27,7 +28,34 @@ constexpr UINT_PTR kTimerDistances = 4;
 constexpr int kCounterItems[8] = {IDC_COUNTER_200, IDC_COUNTER_201, IDC_COUNTER_202, IDC_COUNTER_203,
                                   IDC_COUNTER_204, IDC_COUNTER_205, IDC_COUNTER_206, IDC_COUNTER_207};
 
-void SetItemTextGbk(HWND dialog, int item, const char* text) { fw::SetWindowTextGbk(GetDlgItem(dialog, item), text); }
+// Shows a GBK text in a control unless the control shows it already: a static control repaints
+// whenever its text is set, changed or not.
+void ShowTextGbk(HWND control, const char* text) {
+  wchar_t wanted[1024];
+  const int length = text != nullptr ? static_cast<int>(strnlen(text, 1024)) : 0;
+  if (length >= 1024) {
+    fw::SetWindowTextGbk(control, text);
+    return;
+  }
+  const int n = length > 0 ? MultiByteToWideChar(fw::kGbkCodePage, 0, text, length, wanted, length) : 0;
+  const int wantedLength = n > 0 ? n : 0;
+  wanted[wantedLength] = L'\0';
+  wchar_t shown[1024];
+  if (GetWindowTextLengthW(control) == wantedLength && GetWindowTextW(control, shown, 1024) == wantedLength &&
+      std::wmemcmp(shown, wanted, static_cast<std::size_t>(wantedLength)) == 0) {
+    return;
+  }
+  SetWindowTextW(control, wanted);
+}
+
+void ShowItemTextGbk(HWND dialog, int item, const char* text) { ShowTextGbk(GetDlgItem(dialog, item), text); }
+
+// Sets a polled text unless it is the one the control was last given.
+void ShowPolledText(HWND control, std::string& shown, const char* text) {
+  if (shown == text) return;
+  fw::SetWindowTextGbk(control, text);
+  shown = text;
+}
 
 }  // namespace
 
@@ -59,6 +87,15 @@ void CStationProbeDlg::DoDataExchange() {
 BOOL CStationProbeDlg::OnInitDialog() {
   HWND hwnd = GetHwnd();
   CBDialog::OnInitDialog();  // binds the controls
+  for (int k = 0; k < kInputs; ++k) m_hInputLamp[k] = GetDlgItem(hwnd, IDC_INPUT_LAMP_0 + k);
+  for (int n = 0; n < 8; ++n) {
+    m_hCounterText[n] = GetDlgItem(hwnd, kCounterItems[n]);
+    m_strCounterShown[n] = fw::GetWindowTextGbk(m_hCounterText[n]);
+  }
+  for (int d = 0; d < 4; ++d) {
+    m_hDistanceText[d] = GetDlgItem(hwnd, IDC_DISTANCE_VALUE_0 + d);
+    m_strDistanceShown[d] = fw::GetWindowTextGbk(m_hDistanceText[d]);
+  }
   AddAboutToSystemMenu();
   SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
   SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
@@ -76,7 +113,7 @@ BOOL CStationProbeDlg::OnInitDialog() {
   SetTimer(hwnd, kTimerDistances, 500, nullptr);
   m_mover.BindDialog(hwnd);
   PlaceFromCommandLine();
-  m_mover.Relayout();
+  Relayout();
   RefreshCaptions();
   for (int d = 0; d < 4; ++d) {
     m_distanceLabel[d].SetBackgroundColor(RGB(255, 0, 0));
@@ -141,13 +178,13 @@ int PartOf(const char* text, char* out, int index, char delimiter) { return GetF
 
 // Reads one kind of channel afresh and shows each caption, or the channel's number.
 template <int N>
-void RefreshKind(HWND dialog, const std::string& calibIni, const char* listKey, ChannelCaptions<N>& table,
-                 int (*itemOf)(int)) {
+void RefreshKind(HWND dialog, station::ProfileReader& profile, station::FieldSplitter& fields, const char* listKey,
+                 ChannelCaptions<N>& table, int (*itemOf)(int)) {
   station::ClearFlags(table);
-  station::ReadCaptionsFromFile(calibIni.c_str(), &FieldOf, &PartOf, listKey, table);
+  station::ReadCaptions(profile, fields, listKey, table);
   for (int k = 0; k < N; ++k) {
     char number[12];
-    fw::SetWindowTextGbk(GetDlgItem(dialog, itemOf(k)), station::ChannelText(table, k, number));
+    ShowItemTextGbk(dialog, itemOf(k), station::ChannelText(table, k, number));
   }
 }
 
@@ -157,16 +194,21 @@ int AnalogCaptionItem(int k) { return IDC_ANALOG_CAPTION_0 + 2 * k; }
 }  // namespace
 
 void CStationProbeDlg::RefreshCaptions() {
-  RefreshKind(GetHwnd(), m_paths.calibIni, station::kDoutListKey, m_capDout, &CStationProbeDlg::OutputItem);
-  RefreshKind(GetHwnd(), m_paths.calibIni, station::kDinListKey, m_capDin, &InputCaptionItem);
-  RefreshKind(GetHwnd(), m_paths.calibIni, station::kAnalogListKey, m_capAnalog, &AnalogCaptionItem);
+  // One reader for the three kinds: each section of the file is read once.
+  station::Win32SectionReader profile(m_paths.calibIni.c_str());
+  auto fields = station::MakeFieldFunctions(&FieldOf, &PartOf);
+  RefreshKind(GetHwnd(), profile, fields, station::kDoutListKey, m_capDout, &CStationProbeDlg::OutputItem);
+  RefreshKind(GetHwnd(), profile, fields, station::kDinListKey, m_capDin, &InputCaptionItem);
+  RefreshKind(GetHwnd(), profile, fields, station::kAnalogListKey, m_capAnalog, &AnalogCaptionItem);
 }
 
 void CStationProbeDlg::PollInputs() {
   for (int k = 0; k < kInputs; ++k) {
     const int v = theHardWare.ExtInPutDig(k);
-    SendDlgItemMessageW(GetHwnd(), IDC_INPUT_LAMP_0 + k, STM_SETIMAGE, IMAGE_BITMAP,
-                        reinterpret_cast<LPARAM>(v == 1 ? m_lampOn.Get() : m_lampOff.Get()));
+    const HBITMAP image = v == 1 ? m_lampOn.Get() : m_lampOff.Get();
+    if (m_hLampShown[k] == image) continue;
+    SendMessageW(m_hInputLamp[k], STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(image));
+    m_hLampShown[k] = image;
   }
 }
 
@@ -186,7 +228,7 @@ void CStationProbeDlg::PollCounters() {
   char text[550] = {};
   for (int n = 0; n < 8; ++n) {
     station::FormatCounter(theHardWare.ExtGetFreb(200 + n), text, sizeof text);
-    SetItemTextGbk(GetHwnd(), kCounterItems[n], text);
+    ShowPolledText(m_hCounterText[n], m_strCounterShown[n], text);
   }
 }
 
@@ -194,7 +236,7 @@ void CStationProbeDlg::PollDistances() {
   char text[550] = {};
   for (int d = 0; d < 4; ++d) {
     station::FormatDistance(theHardWare.ExtGetDis(300 + d), text, sizeof text);
-    SetItemTextGbk(GetHwnd(), IDC_DISTANCE_VALUE_0 + d, text);
+    ShowPolledText(m_hDistanceText[d], m_strDistanceShown[d], text);
   }
 }
 
@@ -206,6 +248,11 @@ void CStationProbeDlg::OnTimer(UINT_PTR id) {
     case kTimerDistances: PollDistances(); break;
     default: break;
   }
+}
+
+void CStationProbeDlg::Relayout() {
+  m_mover.Relayout();
+  for (HBITMAP& shown : m_hLampShown) shown = nullptr;
 }
 
 void CStationProbeDlg::OnPaint() {
@@ -352,7 +399,7 @@ bool CStationProbeDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRE
       return false;
     case WM_SIZE:
       result = DefaultDialog(msg, wParam, lParam);
-      m_mover.Relayout();
+      Relayout();
       return true;
     case WM_LBUTTONDOWN:
       OnDragPress(lParam);

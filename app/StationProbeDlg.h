@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "framework/Gdi.h"
 #include "station/Captions.h"
 #include "station/Channels.h"
@@ -50,6 +52,7 @@ class CStationProbeDlg : public CBDialog {
   void LoadSystemLibraryAndPaths();
   void OpenDevice();
   void PlaceFromCommandLine();
+  void Relayout();
   void OnPaint();
   HBRUSH OnCtlColor(HDC dc, HWND control, UINT msg);
   bool OnCommand(int id, int code);
@@ -69,6 +72,15 @@ class CStationProbeDlg : public CBDialog {
   ChannelCaptions<kInputs> m_capDin{};
   ChannelCaptions<kAnalogs> m_capAnalog{};
   CDigistring* m_pAnalogDisplay[kAnalogs] = {};
+  // The polled controls, found once (finding an item by its number lists every child), and what the
+  // polling last gave them: a tick sets only what differs, since a static control repaints whatever
+  // it is given. A lamp's bitmap also sizes the lamp, so a relayout forgets the lamps' bitmaps.
+  HWND m_hInputLamp[kInputs] = {};
+  HBITMAP m_hLampShown[kInputs] = {};
+  HWND m_hCounterText[8] = {};
+  std::string m_strCounterShown[8];
+  HWND m_hDistanceText[4] = {};
+  std::string m_strDistanceShown[4];
   int m_nAnalogCount = 0;
   CMoveControl m_mover;
   RECT m_rcWindow{};

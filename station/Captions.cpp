@@ -25,9 +25,10 @@ constexpr const char* kKeywords[] = {
 
 constexpr std::size_t kBuf = kProfileBufferSize;
 
-// Reads key in section into buffer; false when the value is empty.
+// Reads key in section into buffer; false when the value is empty. A reader terminates what it
+// writes, so the buffer is not cleared first.
 bool ReadValue(ProfileReader& profile, const char* section, const char* key, char (&buffer)[kBuf]) {
-  std::memset(buffer, 0, kBuf);
+  buffer[0] = '\0';
   profile.String(section, key, buffer, kBuf);
   buffer[kBuf - 1] = '\0';
   return buffer[0] != '\0';

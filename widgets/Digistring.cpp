@@ -1,8 +1,11 @@
 #include "widgets/Digistring.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "framework/Gdi.h"
 #include "widgets/SegmentDisplay.h"
@@ -42,7 +45,77 @@ class GdiSegmentCanvas : public CSegmentCanvas {
   HBRUSH m_hOnBrush;
 };
 
+// The device points a cell's outlines reach: every pixel the cell draws lies inside, give or take the
+// pen's pixel.
+class BoundsCanvas : public CSegmentCanvas {
+ public:
+  void BeginSegment(bool) override {}
+  void EndSegment() override {}
+  void MoveTo(DevicePoint p) override { Add(p); }
+  void LineTo(DevicePoint p) override { Add(p); }
+  void BezierTo(DevicePoint c1, DevicePoint c2, DevicePoint end) override {
+    Add(c1);
+    Add(c2);
+    Add(end);
+  }
+  RECT bounds{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+
+ private:
+  void Add(DevicePoint p) {
+    bounds.left = std::min<LONG>(bounds.left, p.x);
+    bounds.top = std::min<LONG>(bounds.top, p.y);
+    bounds.right = std::max<LONG>(bounds.right, p.x);
+    bounds.bottom = std::max<LONG>(bounds.bottom, p.y);
+  }
+};
+
+// Every segment is drawn, lit or not, so a cell of one shape covers the same pixels whatever its
+// mask: when no two cells come near each other, a cell redrawn alone over its old picture gives
+// the pixels a whole new picture would.
+bool CellsApart(const std::vector<CSegmentCell>& cells, const std::vector<CRealRect>& rects) {
+  std::vector<RECT> bounds;
+  for (std::size_t i = 0; i < cells.size() && i < rects.size(); ++i) {
+    BoundsCanvas canvas;
+    cells[i].Draw(canvas, rects[i]);
+    bounds.push_back(canvas.bounds);
+  }
+  for (std::size_t i = 0; i < bounds.size(); ++i) {
+    for (std::size_t j = i + 1; j < bounds.size(); ++j) {
+      const RECT& a = bounds[i];
+      const RECT& b = bounds[j];
+      // A pixel of room beyond the outlines' points, for the pen.
+      const bool touching = a.left <= b.right + 1 && b.left <= a.right + 1 && a.top <= b.bottom + 1 && b.top <= a.bottom + 1;
+      if (touching) return false;
+    }
+  }
+  return true;
+}
+
+// What a cell looks like as far as its pixels go.
+struct CellLook {
+  int width;
+  int segments;
+  std::uint16_t mask;
+};
+
 }  // namespace
+
+// The picture of the last paint into a window context, in a bitmap of the client's size compatible
+// with it, and what it shows.
+struct CDigistring::KeptPicture {
+  std::optional<fw::MemoryDC> dc;
+  fw::Bitmap bitmap;
+  std::optional<fw::ScopedSelect> select;  // first to go: the bitmap leaves the context before deletion
+  int width = 0;
+  int height = 0;
+  int bitsPerPixel = 0;
+  bool drawn = false;
+  bool apart = false;
+  POINT origin{};
+  COLORREF off = 0, on = 0, background = 0;
+  unsigned style = 0;
+  std::vector<CellLook> cells;
+};
 
 CDigistring::CDigistring()
     : m_strText("EMPTY"),
@@ -50,7 +123,8 @@ CDigistring::CDigistring()
       m_crOff(RGB(0, 52, 0)),
       m_crOn(RGB(0, 255, 0)),
       m_crBackground(RGB(0, 0, 0)),
-      m_nStyle(SEGSTYLE_KEEPASPECT) {}
+      m_nStyle(SEGSTYLE_KEEPASPECT),
+      m_picture(std::make_unique<KeptPicture>()) {}
 
 CDigistring::~CDigistring() = default;
 
@@ -64,7 +138,16 @@ void CDigistring::SetText(const char* text) {
   if (m_strText == text) return;
   m_strText = text;
   m_bRebuild = TRUE;
-  Repaint();
+  HWND hwnd = GetHwnd();
+  RECT client{};
+  if (hwnd == nullptr || !IsWindowVisible(hwnd) || !GetClientRect(hwnd, &client) || IsRectEmpty(&client)) {
+    Repaint();
+    return;
+  }
+  // Through the control's own print path, so that whatever watches its messages sees the paint.
+  const fw::WindowDC dc(hwnd);
+  IntersectClipRect(dc.Get(), client.left, client.top, client.right, client.bottom);
+  SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.Get()), PRF_CLIENT);
 }
 
 void CDigistring::Format(const char* format, ...) {
@@ -105,24 +188,86 @@ void CDigistring::RebuildCells() {
   m_bRebuild = FALSE;
 }
 
+void CDigistring::DrawCells(HDC dc, const std::vector<CRealRect>& rects, const std::vector<bool>* only) const {
+  fw::Brush offBrush(CreateSolidBrush(m_crOff));
+  fw::Brush onBrush(CreateSolidBrush(m_crOn));
+  fw::Pen offPen(CreatePen(PS_SOLID, 1, MixPenColor(m_crOff, m_crBackground)));
+  fw::Pen onPen(CreatePen(PS_SOLID, 1, MixPenColor(m_crOn, m_crBackground)));
+  // Put back whatever the cells leave selected before the objects are deleted.
+  fw::ScopedSelect keepBrush(dc, onBrush.Get());
+  fw::ScopedSelect keepPen(dc, offPen.Get());
+  GdiSegmentCanvas canvas(dc, offPen.Get(), onPen.Get(), offBrush.Get(), onBrush.Get());
+  for (std::size_t i = 0; i < m_cells.size() && i < rects.size(); ++i) {
+    if (only == nullptr || (*only)[i]) m_cells[i].Draw(canvas, rects[i]);
+  }
+}
+
+bool CDigistring::PaintKept(HDC dc, const RECT& rect) {
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  // Only window contexts: a memory context may hold a bitmap of any format, a printer is no screen.
+  if (width <= 0 || height <= 0 || GetObjectType(dc) != OBJ_DC || CMemDC::IsPrinting(dc) || GetMapMode(dc) != MM_TEXT) {
+    return false;
+  }
+  KeptPicture& kept = *m_picture;
+  const int bits = GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES);
+  if (!kept.dc || kept.width != width || kept.height != height || kept.bitsPerPixel != bits) {
+    kept.select.reset();
+    kept.bitmap.Reset(CreateCompatibleBitmap(dc, width, height));
+    kept.dc.emplace(dc);
+    kept.drawn = false;
+    if (!kept.bitmap || !*kept.dc) {
+      kept.dc.reset();
+      return false;
+    }
+    kept.select.emplace(kept.dc->Get(), kept.bitmap.Get());
+    kept.width = width;
+    kept.height = height;
+    kept.bitsPerPixel = bits;
+  }
+
+  const std::vector<CRealRect> rects = LayoutCells(m_cells, rect.left, rect.top, width, height, m_nStyle);
+  std::vector<CellLook> looks;
+  for (const CSegmentCell& cell : m_cells) looks.push_back({cell.GetWidth(), cell.GetSegmentCount(), cell.GetMask()});
+  auto sameShape = [](const CellLook& a, const CellLook& b) { return a.width == b.width && a.segments == b.segments; };
+  const bool samePlaces = kept.drawn && kept.apart && kept.origin.x == rect.left && kept.origin.y == rect.top &&
+                          kept.off == m_crOff && kept.on == m_crOn && kept.background == m_crBackground &&
+                          kept.style == m_nStyle && kept.cells.size() == looks.size() &&
+                          std::equal(looks.begin(), looks.end(), kept.cells.begin(), sameShape);
+  HDC mem = kept.dc->Get();
+  // Logical coordinates as in the target: the rectangle's corner is the bitmap's origin.
+  SetWindowOrgEx(mem, rect.left, rect.top, nullptr);
+  SetBkColor(mem, m_crBackground);
+  if (!samePlaces) {
+    ExtTextOutW(mem, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
+    DrawCells(mem, rects, nullptr);
+    kept.apart = CellsApart(m_cells, rects);
+  } else {
+    std::vector<bool> changed(looks.size());
+    bool any = false;
+    for (std::size_t i = 0; i < looks.size(); ++i) any |= changed[i] = looks[i].mask != kept.cells[i].mask;
+    if (any) DrawCells(mem, rects, &changed);
+  }
+  kept.drawn = true;
+  kept.origin = POINT{rect.left, rect.top};
+  kept.off = m_crOff;
+  kept.on = m_crOn;
+  kept.background = m_crBackground;
+  kept.style = m_nStyle;
+  kept.cells = std::move(looks);
+  BitBlt(dc, rect.left, rect.top, width, height, mem, rect.left, rect.top, SRCCOPY);
+  return true;
+}
+
 void CDigistring::Paint(HDC dc, const RECT& rect) {
   if (dc == nullptr) return;
   const COLORREF previousBackground = SetBkColor(dc, m_crBackground);
-  {
+  if (m_bRebuild) RebuildCells();
+  if (!PaintKept(dc, rect)) {
+    // Memory, printer and mapped contexts: drawn afresh through a buffer of their own.
     CMemDC mem(dc, rect);
-    fw::Brush offBrush(CreateSolidBrush(m_crOff));
-    fw::Brush onBrush(CreateSolidBrush(m_crOn));
-    fw::Pen offPen(CreatePen(PS_SOLID, 1, MixPenColor(m_crOff, m_crBackground)));
-    fw::Pen onPen(CreatePen(PS_SOLID, 1, MixPenColor(m_crOn, m_crBackground)));
-    // Put back whatever the cells leave selected before the objects are deleted.
-    fw::ScopedSelect keepBrush(mem, onBrush.Get());
-    fw::ScopedSelect keepPen(mem, offPen.Get());
-
-    if (m_bRebuild) RebuildCells();
-    const std::vector<CRealRect> rects =
-        LayoutCells(m_cells, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, m_nStyle);
-    GdiSegmentCanvas canvas(mem, offPen.Get(), onPen.Get(), offBrush.Get(), onBrush.Get());
-    for (std::size_t i = 0; i < m_cells.size() && i < rects.size(); ++i) m_cells[i].Draw(canvas, rects[i]);
+    DrawCells(mem, LayoutCells(m_cells, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, m_nStyle),
+              nullptr);
   }
   SetBkColor(dc, previousBackground);
 }

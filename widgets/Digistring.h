@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,7 +23,8 @@ class CDigistring : public fw::Window {
   CDigistring();
   ~CDigistring() override;
 
-  // Stores the text (nullptr counts as empty) and repaints, unless it equals the stored text.
+  // Stores the text (nullptr counts as empty) and repaints, unless it equals the stored text. A
+  // visible control paints at once, as the system's static controls show a new text.
   void SetText(const char* text);
   // printf-style into a 256-byte buffer (at most 255 characters kept), then SetText.
   void Format(const char* format, ...) SP_PRINTF_FORMAT(2, 3);
@@ -42,15 +44,22 @@ class CDigistring : public fw::Window {
   bool IsRebuildPending() const { return m_bRebuild != FALSE; }
 
   // Paints the whole control into `dc` over `rect` (its client rectangle in dc's coordinates).
-  // Serves WM_PAINT and WM_PRINTCLIENT.
+  // Serves WM_PAINT and WM_PRINTCLIENT. Into a window context the picture is kept between paints: a
+  // paint with nothing changed copies it, a new value redraws only the characters that changed.
   void Paint(HDC dc, const RECT& rect);
 
  protected:
   LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  struct KeptPicture;
+
   void RebuildCells();
   void Repaint() const;
+  // Draws the cells at rects into dc, every one or those marked in `only`.
+  void DrawCells(HDC dc, const std::vector<CRealRect>& rects, const std::vector<bool>* only) const;
+  // Paints through the kept picture; false where dc needs the picture drawn afresh.
+  bool PaintKept(HDC dc, const RECT& rect);
 
   std::string m_strText;
   BOOL m_bRebuild;
@@ -59,4 +68,5 @@ class CDigistring : public fw::Window {
   COLORREF m_crOn;
   COLORREF m_crBackground;
   unsigned m_nStyle;
+  std::unique_ptr<KeptPicture> m_picture;
 };

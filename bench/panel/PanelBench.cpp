@@ -1,6 +1,8 @@
 // Figures of the panel itself: the panel dialog hosted in this process, polling the station laid
 // out for it (scripts/bench: the simulated libraries, the demo configuration, loginset.ini in the
-// working directory). Prints readable lines and one "@bench|name|figure|unit|ratio" line per figure.
+// working directory), and stations of the bench's own for a while (values standing still, one of
+// each kind changing, a calib.ini at every limit). Prints readable lines and one
+// "@bench|name|figure|unit|ratio" line per figure.
 //   panel_bench [--poll-seconds N] [--startup-runs N] [--repeats N]
 //     --poll-seconds  how long the panel polls before its working set is read (60)
 //     --startup-runs  fresh processes timed from their start to the first painted panel (5)
@@ -9,17 +11,26 @@
 #include <windows.h>
 #include <psapi.h>
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "app/StationProbeDlg.h"
 #include "framework/Application.h"
 #include "res/resource.h"
+#include "station/Captions.h"
+#include "station/ProfileWin32.h"
+#include "sysbind/SysEnv.h"
 #include "tests/soak/ProcessCounts.h"
+#include "widgets/Digistring.h"
 
 namespace {
 
@@ -30,6 +41,7 @@ class BenchApp : public fw::Application {
 } theBenchApp;
 
 constexpr UINT_PTR kStopTimer = 99;
+constexpr UINT_PTR kCpuStartTimer = 98;
 
 double Now() {
   static const LONGLONG frequency = [] {
@@ -94,6 +106,147 @@ void Figure(const char* name, double value, const char* unit, const char* ratio 
   std::fflush(stdout);
 }
 
+std::string Ratio(const char* what, double value) {
+  char text[96];
+  std::snprintf(text, sizeof text, "%s %.2f", what, value);
+  return text;
+}
+
+// Seconds of processor time (user and kernel) the process has used.
+double CpuSeconds() {
+  FILETIME created{}, exited{}, kernel{}, user{};
+  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+  ULARGE_INTEGER k, u;
+  k.LowPart = kernel.dwLowDateTime;
+  k.HighPart = kernel.dwHighDateTime;
+  u.LowPart = user.dwLowDateTime;
+  u.HighPart = user.dwHighDateTime;
+  return static_cast<double>(k.QuadPart + u.QuadPart) / 1e7;
+}
+
+bool WriteBytes(const std::string& path, const std::string& bytes) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (f == nullptr) return false;
+  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  return std::fclose(f) == 0 && ok;
+}
+
+// --- Stations of the bench's own -----------------------------------------------------------------
+
+// A station folder beside the demo's (a configuration folder, the simulated device library with its
+// settings), which the system library names while the object lives. The settings file of the
+// system library goes through the profile functions both ways, so that their cache never serves
+// the old directories.
+class BenchStation {
+ public:
+  BenchStation(const char* name, const std::string& simulator, const std::string& calib) {
+    char system[MAX_PATH] = {};
+    GetSystemDirectoryA(system, MAX_PATH);
+    m_settings = std::string(system) + "\\SysENV.ini";
+    char value[MAX_PATH] = {};
+    GetPrivateProfileStringA("Directories", "Config", "", value, MAX_PATH, m_settings.c_str());
+    m_config = value;
+    GetPrivateProfileStringA("Directories", "DeviceLibrary", "", value, MAX_PATH, m_settings.c_str());
+    m_device = value;
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    const std::string root = std::string(temp) + "sp_panel_bench_" + name;
+    CreateDirectoryA(root.c_str(), nullptr);
+    CreateDirectoryA((root + "\\Config").c_str(), nullptr);
+    CreateDirectoryA((root + "\\Device").c_str(), nullptr);
+    DeleteFileA((root + "\\Config\\calib.ini").c_str());
+    m_ok = (calib.empty() || WriteBytes(root + "\\Config\\calib.ini", calib)) &&
+           WriteBytes(root + "\\Device\\HardwareSim.ini", simulator) &&
+           CopyFileA((m_device + "\\Hardware.dll").c_str(), (root + "\\Device\\Hardware.dll").c_str(), FALSE);
+    Point((root + "\\Config").c_str(), (root + "\\Device").c_str());
+  }
+  ~BenchStation() { Point(m_config.c_str(), m_device.c_str()); }
+  bool ok() const { return m_ok; }
+
+ private:
+  void Point(const char* config, const char* device) const {
+    WritePrivateProfileStringA("Directories", "Config", config, m_settings.c_str());
+    WritePrivateProfileStringA("Directories", "DeviceLibrary", device, m_settings.c_str());
+  }
+  std::string m_settings, m_config, m_device;
+  bool m_ok = false;
+};
+
+// Simulator settings: inputs fixed (every third one on), analog channels constant, counters and
+// distances standing; `changing` makes input 5, analog channel 3, counter 203 and distance 301 move.
+std::string SimulatorSettings(bool changing) {
+  std::string ini = "[Inputs]\r\n";
+  for (int k = 0; k < 16; ++k) {
+    ini += "In" + std::to_string(k) + (changing && k == 5 ? " = toggle 300\r\n" : k % 3 ? " = fixed 0\r\n" : " = fixed 1\r\n");
+  }
+  ini += "[Analog]\r\nSampleRate = 1000\r\n";
+  for (int k = 0; k < 16; ++k) {
+    ini += "Ch" + std::to_string(k) +
+           (changing && k == 3 ? " = ramp offset=0 amplitude=5 frequency=0.1\r\n"
+                               : " = constant offset=" + std::to_string(k * 0.5) + "\r\n");
+  }
+  ini += "[Counters]\r\n";
+  for (int n = 0; n < 8; ++n) ini += "Rate" + std::to_string(200 + n) + (changing && n == 3 ? " = 20\r\n" : " = 0\r\n");
+  ini += "[Distances]\r\n";
+  if (changing) ini += "Speed301 = 20\r\n";
+  return ini;
+}
+
+// A calib.ini of `sections` devices, each declaring `keys` channels of every kind with descriptions.
+std::string LargeCalibIni(int sections, int keys) {
+  std::string ini;
+  const char* kinds[] = {"AllTD_Dout", "AllTD_Din", "AllTD_A"};
+  for (int s = 0; s < sections; ++s) {
+    ini += "[Device" + std::to_string(s) + "]\r\n";
+    for (int k = 0; k < 3; ++k) {
+      std::string list, lines;
+      for (int i = 0; i < keys; ++i) {
+        const std::string key = std::string(1, static_cast<char>('a' + k)) + std::to_string(i);
+        list += (i ? "," : "") + key;
+        // "前光电" + a digit, then a description: the caption keeps "前" and the digit.
+        lines += key + "=" + std::to_string(i % 16) + "\r\n" + key + "[About]=\xC7\xB0\xB9\xE2\xB5\xE7" +
+                 std::to_string(s % 4) + "(x) 24V\r\n";
+      }
+      ini += std::string(kinds[k]) + "=" + list + "\r\n" + lines;
+    }
+  }
+  return ini;
+}
+
+// --- Paint counting -------------------------------------------------------------------------------
+
+// The controls that painted: those that received WM_PAINT or WM_PRINTCLIENT, and those whose colours
+// the panel was asked for (a static control repaints a changed text or image at once, without
+// WM_PAINT, but always asks its parent for its colours). The panel itself counts as one more.
+std::set<HWND> g_painted;
+
+LRESULT CALLBACK CountPaints(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+  if (msg == WM_PAINT || msg == WM_PRINTCLIENT) g_painted.insert(hwnd);
+  if (msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC && lParam != 0) g_painted.insert(reinterpret_cast<HWND>(lParam));
+  return DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
+std::vector<HWND> Children(HWND panel) {
+  std::vector<HWND> children;
+  for (HWND child = GetWindow(panel, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    children.push_back(child);
+  }
+  return children;
+}
+
+// What a control shows: its text, its image, a read-out's value.
+std::wstring Shown(HWND control) {
+  wchar_t text[1024] = {};
+  GetWindowTextW(control, text, 1024);
+  std::wstring shown = text;
+  shown += L"|" + std::to_wstring(SendMessageW(control, STM_GETIMAGE, IMAGE_BITMAP, 0));
+  if (auto* readout = dynamic_cast<CDigistring*>(fw::Window::FromHandle(control))) {
+    const std::string value = readout->GetText();
+    shown += L"|" + std::wstring(value.begin(), value.end());
+  }
+  return shown;
+}
+
 // The panel, with a note of its first complete paint and of the ticks it is given.
 class BenchPanel : public CStationProbeDlg {
  public:
@@ -103,6 +256,11 @@ class BenchPanel : public CStationProbeDlg {
   double firstPaintSinceCreation = -1;  // ms since the process was created
   double firstPaintAt = -1;             // Now() at that moment
   UINT stopAfterMilliseconds = 0;  // a modal run ends by itself after this long
+  UINT leadInMilliseconds = 0;     // before the processor time is first read; the run is longer by this
+  bool idleTimers = false;         // the four timers arrive and do nothing
+  bool allChannels = false;        // the analog count is set to 16 at the start
+  double cpuAtStart = -1;          // CPU seconds when the lead-in ended
+  double cpuAtStop = -1;
   long ticks[5] = {};
   PROCESS_MEMORY_COUNTERS memoryAtStop{};
   soak::ProcessCounts countsAtStop;
@@ -113,12 +271,24 @@ class BenchPanel : public CStationProbeDlg {
  protected:
   BOOL OnInitDialog() override {
     const BOOL result = CStationProbeDlg::OnInitDialog();
-    if (stopAfterMilliseconds > 0) SetTimer(GetHwnd(), kStopTimer, stopAfterMilliseconds, nullptr);
+    if (allChannels) {
+      HWND combo = GetDlgItem(GetHwnd(), IDC_ANALOG_COUNT);
+      SendMessageW(combo, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(L"16"));
+      SendMessageW(GetHwnd(), WM_COMMAND, MAKEWPARAM(IDC_ANALOG_COUNT, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+    }
+    if (stopAfterMilliseconds > 0) SetTimer(GetHwnd(), kStopTimer, stopAfterMilliseconds + leadInMilliseconds, nullptr);
+    if (leadInMilliseconds > 0) SetTimer(GetHwnd(), kCpuStartTimer, leadInMilliseconds, nullptr);
     return result;
   }
 
   bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
+    if (msg == WM_TIMER && wParam == kCpuStartTimer) {
+      KillTimer(GetHwnd(), kCpuStartTimer);
+      cpuAtStart = CpuSeconds();
+      return true;
+    }
     if (msg == WM_TIMER && wParam == kStopTimer) {
+      cpuAtStop = CpuSeconds();
       KillTimer(GetHwnd(), kStopTimer);
       if (stopAfterMilliseconds > 0) {  // the figures of the running panel, working set first
         memoryAtStop.cb = sizeof memoryAtStop;
@@ -129,7 +299,10 @@ class BenchPanel : public CStationProbeDlg {
       Close();
       return true;
     }
-    if (msg == WM_TIMER && wParam >= 1 && wParam <= 4) ++ticks[wParam];
+    if (msg == WM_TIMER && wParam >= 1 && wParam <= 4) {
+      ++ticks[wParam];
+      if (idleTimers) return true;
+    }
     if (msg == WM_PAINT && firstPaintAt < 0) {
       if (!CStationProbeDlg::HandleMessage(msg, wParam, lParam, result)) result = DefaultDialog(msg, wParam, lParam);
       // The children paint after their parent; what is pending for them is drawn now, so that the
@@ -204,8 +377,8 @@ void StartupFigures(int runs) {
 // --- Ticks, repaint, relayout ---------------------------------------------------------------------
 
 template <typename Body>
-double MedianMilliseconds(int repeats, Body body) {
-  for (int i = 0; i < 3; ++i) {  // warm up
+double MedianMilliseconds(int repeats, Body body, int warmUps = 3) {
+  for (int i = 0; i < warmUps; ++i) {
     body();
     Pump();
   }
@@ -237,6 +410,23 @@ void Relayout(HWND panel) {
   SendMessageW(panel, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
 }
 
+INT_PTR CALLBACK PlainDialogProc(HWND, UINT msg, WPARAM, LPARAM) { return msg == WM_INITDIALOG ? TRUE : FALSE; }
+
+// The panel's template under a plain dialog procedure: every control the system's own.
+double StockRepaint(int repeats, const RECT& placed) {
+  HWND stock = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_STATIONPROBE_DIALOG), nullptr,
+                                  PlainDialogProc, 0);
+  if (stock == nullptr) return 0;
+  SetWindowPos(stock, nullptr, placed.left, placed.top, placed.right - placed.left, placed.bottom - placed.top,
+               SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  UpdateWindow(stock);
+  Pump();
+  const double ms = MedianMilliseconds(repeats, [&] { RepaintAll(stock); });
+  DestroyWindow(stock);
+  Pump();
+  return ms;
+}
+
 void PanelFigures(int repeats) {
   BenchPanel panel;
   if (!panel.CreateModeless()) {
@@ -265,6 +455,7 @@ void PanelFigures(int repeats) {
 
   const double repaint = MedianMilliseconds(repeats, [&] { RepaintAll(hwnd); });
   const double relayout = MedianMilliseconds(repeats, [&] { Relayout(hwnd); });
+  const double captions = MedianMilliseconds(repeats, [&] { panel.RefreshCaptions(); });
   RECT window{};
   GetWindowRect(hwnd, &window);
   MoveWindow(hwnd, 0, 0, 1024, 768, TRUE);
@@ -273,6 +464,9 @@ void PanelFigures(int repeats) {
   const double repaintLarge = MedianMilliseconds(repeats, [&] { RepaintAll(hwnd); });
   MoveWindow(hwnd, window.left, window.top, window.right - window.left, window.bottom - window.top, TRUE);
   Pump();
+  panel.Close();
+  Pump();
+  const double stock = StockRepaint(repeats, window);
 
   std::printf("the panel against the simulated station, median of %d each:\n", repeats);
   std::printf("  timer 1 tick: 16 inputs                   %8.3f ms\n", inputs);
@@ -286,18 +480,142 @@ void PanelFigures(int repeats) {
   std::printf("  full repaint, 1024x768                    %8.3f ms\n", repaintLarge);
   std::printf("  Relayout, template size                   %8.3f ms\n", relayout);
   std::printf("  Relayout, 1024x768                        %8.3f ms\n", relayoutLarge);
+  std::printf("  captions refreshed (demo calib.ini)       %8.3f ms\n", captions);
+  std::printf("  full repaint of the template, stock controls only %8.3f ms\n", stock);
   Figure("timer 1 tick (16 inputs)", inputs, "ms");
   Figure("timer 2 tick (16 analog channels)", analogs16, "ms");
   Figure("timer 2 tick (16 analog) with repaint", analogs16Painted, "ms");
   Figure("timer 2 tick (8 analog channels)", analogs8, "ms");
   Figure("timer 3 tick (8 counters)", counters, "ms");
   Figure("timer 4 tick (4 distances)", distances, "ms");
-  Figure("full repaint of the panel", repaint, "ms");
+  Figure("full repaint of the panel", repaint, "ms", Ratio("panel/stock", repaint / stock).c_str());
+  Figure("full repaint of the template, stock controls only", stock, "ms");
   Figure("full repaint of the panel at 1024x768", repaintLarge, "ms");
   Figure("Relayout of the panel", relayout, "ms");
   Figure("Relayout of the panel at 1024x768", relayoutLarge, "ms");
+  Figure("caption refresh, the demo station's calib.ini", captions, "ms");
+}
+
+// --- Paints per tick ------------------------------------------------------------------------------
+
+// Rounds of the four ticks, one after another, against a station of the bench's own; every tick's
+// painted controls are compared with the controls whose shown value changed.
+void PaintFigures(bool changing, int rounds) {
+  BenchStation station(changing ? "changing" : "still", SimulatorSettings(changing), "");
+  BenchPanel panel;
+  if (!station.ok() || !panel.CreateModeless()) {
+    std::printf("paints: cannot lay out the station or create the panel\n");
+    return;
+  }
+  HWND hwnd = panel.GetHwnd();
+  ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+  for (UINT_PTR id = 1; id <= 4; ++id) KillTimer(hwnd, id);
+  SelectAnalogCount(hwnd, L"16");
+  for (UINT_PTR id = 1; id <= 4; ++id) Tick(hwnd, id);  // the first values shown
+  UpdateWindow(hwnd);
+  Pump();
+  const std::vector<HWND> controls = Children(hwnd);
+  SetWindowSubclass(hwnd, CountPaints, 1, 0);
+  for (HWND control : controls) SetWindowSubclass(control, CountPaints, 1, 0);
+
+  long paints = 0, changes = 0, unchanged = 0;
+  long byTimer[5] = {};
+  for (int r = 0; r < rounds; ++r) {
+    for (UINT_PTR id = 1; id <= 4; ++id) {
+      std::map<HWND, std::wstring> before;
+      for (HWND control : controls) before[control] = Shown(control);
+      g_painted.clear();
+      Tick(hwnd, id);
+      Pump();
+      for (HWND control : controls) {
+        const bool changed = Shown(control) != before[control];
+        changes += changed;
+        unchanged += !changed && g_painted.count(control);
+      }
+      paints += static_cast<long>(g_painted.size());
+      byTimer[id] += static_cast<long>(g_painted.size());
+    }
+    Sleep(10);  // the changing values move between rounds
+  }
+  for (HWND control : controls) RemoveWindowSubclass(control, CountPaints, 1);
+  RemoveWindowSubclass(hwnd, CountPaints, 1);
   panel.Close();
   Pump();
+
+  std::printf("%s station, %d ticks of each timer: %ld controls painted (timers 1-4: %ld %ld %ld %ld), %ld values "
+              "changed, %ld paints of an unchanged control\n",
+              changing ? "one of each changing" : "still", rounds, paints, byTimer[1], byTimer[2], byTimer[3],
+              byTimer[4], changes, unchanged);
+  char name[96];
+  if (changing) {
+    std::snprintf(name, sizeof name, "paints in %d ticks of each timer, one of each changing", rounds);
+    Figure(name, paints, "paints", Ratio("paints/changes", changes > 0 ? double(paints) / changes : 0).c_str());
+  } else {
+    std::snprintf(name, sizeof name, "paints in %d ticks of each timer, still station", rounds);
+    Figure(name, paints, "paints");
+  }
+}
+
+// --- Captions from a calib.ini at every limit ---------------------------------------------------------
+
+int FieldOf(const char* text, char* out, int index) { return GetField(text, out, index); }
+int PartOf(const char* text, char* out, int index, char delimiter) { return GetField2(text, out, index, delimiter); }
+
+void CaptionFigures() {
+  BenchStation station("captions", SimulatorSettings(false), LargeCalibIni(100, 100));
+  BenchPanel panel;
+  if (!station.ok() || !panel.CreateModeless()) {
+    std::printf("captions: cannot lay out the station or create the panel\n");
+    return;
+  }
+  for (UINT_PTR id = 1; id <= 4; ++id) KillTimer(panel.GetHwnd(), id);
+  Pump();
+  const double refresh = MedianMilliseconds(3, [&] { panel.RefreshCaptions(); }, 1);
+  // The same three kinds through one profile-function call per key, as the panel read them before.
+  char config[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, config);
+  const std::string calib = std::string(config) + "sp_panel_bench_captions\\Config\\calib.ini";
+  const double perKey = MedianMilliseconds(1, [&] {
+    station::Win32ProfileReader profile(calib.c_str());
+    auto fields = station::MakeFieldFunctions(&FieldOf, &PartOf);
+    ChannelCaptions<24> dout{};
+    ChannelCaptions<16> din{};
+    ChannelCaptions<16> analog{};
+    station::ReadCaptions(profile, fields, station::kDoutListKey, dout);
+    station::ReadCaptions(profile, fields, station::kDinListKey, din);
+    station::ReadCaptions(profile, fields, station::kAnalogListKey, analog);
+  }, 0);
+  panel.Close();
+  Pump();
+  std::printf("captions from a calib.ini of 100 sections x 100 keys per kind: refresh %.1f ms, one profile call per "
+              "key %.1f ms\n", refresh, perKey);
+  Figure("caption refresh, calib.ini of 100 sections x 100 keys per kind", refresh, "ms",
+         Ratio("per-key/refresh", perKey / refresh).c_str());
+  Figure("captions read one profile call per key, the same file", perKey, "ms");
+}
+
+// --- Processor time of a still station ------------------------------------------------------------
+
+void CpuFigures(int seconds) {
+  BenchStation station("still", SimulatorSettings(false), "");
+  double cpu[2] = {};
+  for (int idle = 1; idle >= 0; --idle) {
+    BenchPanel panel;
+    panel.stopAfterMilliseconds = static_cast<UINT>(seconds) * 1000u;
+    panel.leadInMilliseconds = 1000;  // start-up and first paint left out
+    panel.idleTimers = idle != 0;
+    panel.allChannels = true;
+    panel.DoModal();
+    cpu[idle] = panel.cpuAtStop - panel.cpuAtStart;
+    std::printf("%s panel, %d s: %.3f s of processor time (ticks: %ld %ld %ld %ld)\n",
+                idle ? "idle" : "polling", seconds, cpu[idle], panel.ticks[1], panel.ticks[2], panel.ticks[3],
+                panel.ticks[4]);
+  }
+  char name[96];
+  std::snprintf(name, sizeof name, "CPU time polling a still station for %d s", seconds);
+  Figure(name, cpu[0] * 1000.0, "ms", Ratio("polling/idle", cpu[1] > 0 ? cpu[0] / cpu[1] : 0).c_str());
+  std::snprintf(name, sizeof name, "CPU time of the panel with idle timers for %d s", seconds);
+  Figure(name, cpu[1] * 1000.0, "ms");
 }
 
 // --- Working set after polling ------------------------------------------------------------------
@@ -346,7 +664,11 @@ int main(int argc, char** argv) {
 
   if (childFile != nullptr) return StartupChild(childFile, entry);
   PanelFigures(repeats);
+  PaintFigures(false, 100);
+  PaintFigures(true, 100);
+  CaptionFigures();
   if (startupRuns > 0) StartupFigures(startupRuns);
+  CpuFigures(pollSeconds);
   WorkingSetFigures(pollSeconds);
   return 0;
 }
