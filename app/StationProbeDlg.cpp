@@ -2,59 +2,44 @@
 
 #include <shellapi.h>
 
+#include <cstdlib>
 #include <cstring>
-#include <cwchar>
 
 #include "app/AboutDlg.h"
 #include "cfgmgr/CfgDlg.h"
-#include "devbind/HardWareDll.h"
 #include "framework/Application.h"
 #include "framework/GbkText.h"
 #include "framework/Messages.h"
 #include "framework/Text.h"
+#include "framework/Trouble.h"
 #include "res/resource.h"
 #include "station/PanelFormat.h"
-#include "station/StationDevice.h"
 #include "sysbind/SysEnv.h"
 
 namespace {
 
-constexpr UINT_PTR kTimerInputs = 1;
-constexpr UINT_PTR kTimerAnalogs = 2;
-constexpr UINT_PTR kTimerCounters = 3;
-constexpr UINT_PTR kTimerDistances = 4;
+using station::Kind;
 
 // Counter channel 200 + n is shown in this item.
-constexpr int kCounterItems[8] = {IDC_COUNTER_200, IDC_COUNTER_201, IDC_COUNTER_202, IDC_COUNTER_203,
-                                  IDC_COUNTER_204, IDC_COUNTER_205, IDC_COUNTER_206, IDC_COUNTER_207};
+constexpr int kCounterItems[station::kCounters] = {IDC_COUNTER_200, IDC_COUNTER_201, IDC_COUNTER_202,
+                                                   IDC_COUNTER_203, IDC_COUNTER_204, IDC_COUNTER_205,
+                                                   IDC_COUNTER_206, IDC_COUNTER_207};
 
 // Shows a GBK text in a control unless the control shows it already: a static control repaints
 // whenever its text is set, changed or not.
-void ShowTextGbk(HWND control, const char* text) {
-  wchar_t wanted[1024];
-  const int length = text != nullptr ? static_cast<int>(strnlen(text, 1024)) : 0;
-  if (length >= 1024) {
-    fw::SetWindowTextGbk(control, text);
-    return;
-  }
-  const int n = length > 0 ? MultiByteToWideChar(fw::kGbkCodePage, 0, text, length, wanted, length) : 0;
-  const int wantedLength = n > 0 ? n : 0;
-  wanted[wantedLength] = L'\0';
-  wchar_t shown[1024];
-  if (GetWindowTextLengthW(control) == wantedLength && GetWindowTextW(control, shown, 1024) == wantedLength &&
-      std::wmemcmp(shown, wanted, static_cast<std::size_t>(wantedLength)) == 0) {
-    return;
-  }
-  SetWindowTextW(control, wanted);
+void ShowItemTextGbk(HWND dialog, int item, const char* text) {
+  const HWND control = GetDlgItem(dialog, item);
+  if (fw::GetWindowTextGbk(control) != text) fw::SetWindowTextGbk(control, text);
 }
 
-void ShowItemTextGbk(HWND dialog, int item, const char* text) { ShowTextGbk(GetDlgItem(dialog, item), text); }
-
-// Sets a polled text unless it is the one the control was last given.
-void ShowPolledText(HWND control, std::string& shown, const char* text) {
-  if (shown == text) return;
-  fw::SetWindowTextGbk(control, text);
-  shown = text;
+// Reports a library the panel could not use, with the system's reason, to the trouble log: the
+// message the technician sees is the panel's fixed text.
+void ReportLibraryTrouble(const wchar_t* what, const fw::Result<int>& loaded) {
+  wchar_t code[16];
+  swprintf(code, sizeof code / sizeof code[0], L" %d: ", loaded.value);
+  const char* entry = SysEnvMissingEntryName(loaded.value);
+  const std::wstring detail = entry != nullptr ? L"the entry " + fw::GbkToWide(entry) + L" is missing" : fw::DescribeResult(loaded);
+  fw::ReportTrouble((what + std::wstring(code) + detail).c_str());
 }
 
 }  // namespace
@@ -88,29 +73,26 @@ BOOL CStationProbeDlg::OnInitDialog() {
   HWND hwnd = GetHwnd();
   CBDialog::OnInitDialog();  // binds the controls
   for (int k = 0; k < kInputs; ++k) m_hInputLamp[k] = GetDlgItem(hwnd, IDC_INPUT_LAMP_0 + k);
-  for (int n = 0; n < 8; ++n) {
+  for (int n = 0; n < station::kCounters; ++n) {
     m_hCounterText[n] = GetDlgItem(hwnd, kCounterItems[n]);
-    m_strCounterShown[n] = fw::GetWindowTextGbk(m_hCounterText[n]);
+    fw::GetWindowTextGbk(m_hCounterText[n], m_szCounterShown[n], sizeof m_szCounterShown[n]);
   }
-  for (int d = 0; d < 4; ++d) {
+  for (int d = 0; d < station::kDistances; ++d) {
     m_hDistanceText[d] = GetDlgItem(hwnd, IDC_DISTANCE_VALUE_0 + d);
-    m_strDistanceShown[d] = fw::GetWindowTextGbk(m_hDistanceText[d]);
+    fw::GetWindowTextGbk(m_hDistanceText[d], m_szDistanceShown[d], sizeof m_szDistanceShown[d]);
   }
   AddAboutToSystemMenu();
   SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
   SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
   LoadSystemLibraryAndPaths();
   // The read-outs and the count are set before the device is opened.
-  m_nAnalogCount = 8;
+  m_nAnalogCount = station::kStartAnalogCount;
   for (int k = 0; k < kAnalogs; ++k) m_pAnalogDisplay[k] = &m_analogReadout[k];
   for (int k = 0; k < kAnalogs; ++k) m_pAnalogDisplay[k]->SetText("0.000");
   SendDlgItemMessageW(hwnd, IDC_ANALOG_COUNT, CB_SELECTSTRING, 0, reinterpret_cast<LPARAM>(L"8"));
   OpenDevice();
 
-  SetTimer(hwnd, kTimerInputs, 300, nullptr);
-  SetTimer(hwnd, kTimerAnalogs, 400, nullptr);
-  SetTimer(hwnd, kTimerCounters, 500, nullptr);
-  SetTimer(hwnd, kTimerDistances, 500, nullptr);
+  for (const station::KindInfo& kind : station::kKinds) SetTimer(hwnd, kind.timerId, kind.periodMs, nullptr);
   m_mover.BindDialog(hwnd);
   PlaceFromCommandLine();
   Relayout();
@@ -133,12 +115,17 @@ void CStationProbeDlg::AddAboutToSystemMenu() {
 }
 
 void CStationProbeDlg::LoadSystemLibraryAndPaths() {
-  if (LoadSysEnvLibrary(1) < 0) {
-    fw::MessageBoxGbk(GetHwnd(), "Sysenv.dll 加载错误或者没有该文件！", fw::Application::Current()->Name(), MB_OK);
-  } else {
-    GetSysEnv(&SysEnvRecord);
+  const fw::Result<int> loaded = m_station.LoadSystem();
+  if (loaded.value == kSysEnvLibraryUnusable) {
+    // Without the system library there is no installation to show: the panel ends here.
+    ReportLibraryTrouble(L"StationProbe: the system library SysENV.dll cannot be loaded", loaded);
+    fw::MessageBoxGbk(nullptr, "系统库不存在或者版本错误!", fw::Application::Current()->Name(), MB_OK | MB_ICONERROR);
+    std::exit(-1);
   }
-  m_paths = station::ConfigPaths::InDirectory(SysEnvConfigDirectory());  // the directory as it stands
+  if (loaded.value < 0) {
+    ReportLibraryTrouble(L"StationProbe: the system library SysENV.dll is not usable", loaded);
+    fw::MessageBoxGbk(GetHwnd(), "Sysenv.dll 加载错误或者没有该文件！", fw::Application::Current()->Name(), MB_OK);
+  }
 
   HINSTANCE exe = GetModuleHandleW(nullptr);
   if (!m_lampOn) m_lampOn.Reset(static_cast<HBITMAP>(LoadImageW(exe, MAKEINTRESOURCEW(IDB_LAMP_ON), IMAGE_BITMAP, 0, 0, 0)));
@@ -146,9 +133,15 @@ void CStationProbeDlg::LoadSystemLibraryAndPaths() {
 }
 
 void CStationProbeDlg::OpenDevice() {
-  station::OpenDevice(theHardWare, SysEnvDeviceLibraryDirectory());
-  theHardWare.ExtResetCNT();
-  for (int id = 300; id <= 303; ++id) theHardWare.ExtResetDis(id);
+  const fw::Result<bool> opened = m_station.Open();
+  if (!opened.Ok()) {
+    // No message: the panel then shows an absent device's values, as designed.
+    const std::wstring line = L"StationProbe: the device library " + fw::GbkToWide(m_station.DeviceLibraryPath()) +
+                              L": " + fw::DescribeResult(opened);
+    fw::ReportTrouble(line.c_str());
+  }
+  m_station.ResetCounters();
+  for (int d = 0; d < station::kDistances; ++d) m_station.ResetDistance(d);
 }
 
 void CStationProbeDlg::PlaceFromCommandLine() {
@@ -172,81 +165,67 @@ void CStationProbeDlg::PlaceFromCommandLine() {
 
 namespace {
 
-// The system library's field functions as the caption collection calls them.
-int FieldOf(const char* text, char* out, int index) { return GetField(text, out, index); }
-int PartOf(const char* text, char* out, int index, char delimiter) { return GetField2(text, out, index, delimiter); }
+int InputCaptionItem(int k) { return IDC_INPUT_CAPTION_0 + k; }
+int AnalogCaptionItem(int k) { return IDC_ANALOG_CAPTION_0 + 2 * k; }
 
-// Reads one kind of channel afresh and shows each caption, or the channel's number.
+// Shows each channel's caption, or its number.
 template <int N>
-void RefreshKind(HWND dialog, station::ProfileReader& profile, station::FieldSplitter& fields, const char* listKey,
-                 ChannelCaptions<N>& table, int (*itemOf)(int)) {
-  station::ClearFlags(table);
-  station::ReadCaptions(profile, fields, listKey, table);
+void ShowCaptions(HWND dialog, const ChannelCaptions<N>& table, int (*itemOf)(int)) {
   for (int k = 0; k < N; ++k) {
     char number[12];
     ShowItemTextGbk(dialog, itemOf(k), station::ChannelText(table, k, number));
   }
 }
 
-int InputCaptionItem(int k) { return IDC_INPUT_CAPTION_0 + k; }
-int AnalogCaptionItem(int k) { return IDC_ANALOG_CAPTION_0 + 2 * k; }
-
 }  // namespace
 
 void CStationProbeDlg::RefreshCaptions() {
-  // One reader for the three kinds: each section of the file is read once.
-  station::Win32SectionReader profile(m_paths.calibIni.c_str());
-  auto fields = station::MakeFieldFunctions(&FieldOf, &PartOf);
-  RefreshKind(GetHwnd(), profile, fields, station::kDoutListKey, m_capDout, &CStationProbeDlg::OutputItem);
-  RefreshKind(GetHwnd(), profile, fields, station::kDinListKey, m_capDin, &InputCaptionItem);
-  RefreshKind(GetHwnd(), profile, fields, station::kAnalogListKey, m_capAnalog, &AnalogCaptionItem);
+  m_station.RefreshCaptions();
+  const station::StationCaptions& captions = m_station.Captions();
+  ShowCaptions(GetHwnd(), captions.m_capDout, &CStationProbeDlg::OutputItem);
+  ShowCaptions(GetHwnd(), captions.m_capDin, &InputCaptionItem);
+  ShowCaptions(GetHwnd(), captions.m_capAnalog, &AnalogCaptionItem);
 }
 
-void CStationProbeDlg::PollInputs() {
-  for (int k = 0; k < kInputs; ++k) {
-    const int v = theHardWare.ExtInPutDig(k);
-    const HBITMAP image = v == 1 ? m_lampOn.Get() : m_lampOff.Get();
-    if (m_hLampShown[k] == image) continue;
-    SendMessageW(m_hInputLamp[k], STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(image));
-    m_hLampShown[k] = image;
+void CStationProbeDlg::ShowInputs(const station::Sample& sample) {
+  for (int i = 0; i < sample.count; ++i) {
+    const station::Reading& r = sample.readings[i];
+    const HBITMAP image = r.value == 1.0f ? m_lampOn.Get() : m_lampOff.Get();
+    if (m_hLampShown[r.index] == image) continue;
+    SendMessageW(m_hInputLamp[r.index], STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(image));
+    m_hLampShown[r.index] = image;
   }
 }
 
-void CStationProbeDlg::PollAnalogs() {
-  char text[100] = {};
-  float samples[station::kAnalogSamples] = {};
-  const int count = m_nAnalogCount < kAnalogs ? m_nAnalogCount : kAnalogs;
-  for (int j = 0; j < count; ++j) {
-    // The samples are deliberately not cleared between channels: a short reading keeps the rest.
-    theHardWare.ExtGetAnalog(j, samples, station::kAnalogSamples);
-    station::FormatAnalog(station::AnalogMean(samples), text, sizeof text);
-    if (m_pAnalogDisplay[j] != nullptr) m_pAnalogDisplay[j]->SetText(text);
+void CStationProbeDlg::ShowAnalogs(const station::Sample& sample) {
+  // Read-outs of channels the tick did not read keep what they show.
+  for (int i = 0; i < sample.count; ++i) {
+    const station::Reading& r = sample.readings[i];
+    if (m_pAnalogDisplay[r.index] != nullptr) m_pAnalogDisplay[r.index]->SetText(r.text);
   }
 }
 
-void CStationProbeDlg::PollCounters() {
-  char text[550] = {};
-  for (int n = 0; n < 8; ++n) {
-    station::FormatCounter(theHardWare.ExtGetFreb(200 + n), text, sizeof text);
-    ShowPolledText(m_hCounterText[n], m_strCounterShown[n], text);
-  }
-}
-
-void CStationProbeDlg::PollDistances() {
-  char text[550] = {};
-  for (int d = 0; d < 4; ++d) {
-    station::FormatDistance(theHardWare.ExtGetDis(300 + d), text, sizeof text);
-    ShowPolledText(m_hDistanceText[d], m_strDistanceShown[d], text);
+void CStationProbeDlg::ShowTexts(const station::Sample& sample, const HWND* controls,
+                                 char (*shown)[station::kReadingTextSize]) {
+  for (int i = 0; i < sample.count; ++i) {
+    const station::Reading& r = sample.readings[i];
+    if (std::strcmp(shown[r.index], r.text) == 0) continue;
+    fw::SetWindowTextGbk(controls[r.index], r.text);
+    std::memcpy(shown[r.index], r.text, sizeof r.text);
   }
 }
 
 void CStationProbeDlg::OnTimer(UINT_PTR id) {
-  switch (id) {
-    case kTimerInputs: PollInputs(); break;
-    case kTimerAnalogs: PollAnalogs(); break;
-    case kTimerCounters: PollCounters(); break;
-    case kTimerDistances: PollDistances(); break;
-    default: break;
+  for (const station::KindInfo& info : station::kKinds) {
+    if (info.timerId != id) continue;
+    const Kind kind = static_cast<Kind>(&info - station::kKinds);
+    const station::Sample& sample = m_station.Poll(kind, m_nAnalogCount);
+    switch (kind) {
+      case Kind::Input: ShowInputs(sample); break;
+      case Kind::Analog: ShowAnalogs(sample); break;
+      case Kind::Counter: ShowTexts(sample, m_hCounterText, m_szCounterShown); break;
+      case Kind::Distance: ShowTexts(sample, m_hDistanceText, m_szDistanceShown); break;
+    }
   }
 }
 
@@ -283,9 +262,9 @@ void CStationProbeDlg::OnOK() {
 
 void CStationProbeDlg::OnCancel() {
   HWND hwnd = GetHwnd();
-  for (UINT_PTR id = kTimerInputs; id <= kTimerDistances; ++id) KillTimer(hwnd, id);
+  for (const station::KindInfo& kind : station::kKinds) KillTimer(hwnd, kind.timerId);
   try {
-    station::CloseDevice(theHardWare);
+    m_station.Close();
   } catch (...) {
     // Closing goes on whatever the library does.
   }
@@ -296,11 +275,11 @@ void CStationProbeDlg::OnOutputToggle(int item) {
   const int channel = OutputChannel(item);
   if (channel < 0) return;
   const LRESULT state = SendDlgItemMessageW(GetHwnd(), item, BM_GETCHECK, 0, 0);
-  theHardWare.ExtOutPutDig(channel, state == BST_CHECKED ? 1 : 0);
+  m_station.SetOutput(channel, state == BST_CHECKED ? 1 : 0);
 }
 
 void CStationProbeDlg::OnAllOutputsLow() {
-  for (int channel = 0; channel < kOutputs; ++channel) theHardWare.ExtOutPutDig(channel, 0);
+  m_station.AllOutputsLow();
   for (int channel = 0; channel < kOutputs; ++channel) {
     SendDlgItemMessageW(GetHwnd(), OutputItem(channel), BM_SETCHECK, BST_UNCHECKED, 0);
   }
@@ -317,9 +296,9 @@ void CStationProbeDlg::OnDistanceToggle(int label) {
   if (d < 0 || d > 3) return;
   m_nDistanceState[d] = (m_nDistanceState[d] + 1) % 2;
   if (m_nDistanceState[d] == 1) {
-    theHardWare.ExtResetDis(300 + d);
+    m_station.ResetDistance(d);
   } else {
-    theHardWare.ExtSetDis(300 + d);
+    m_station.SetDistance(d);
   }
   m_distanceLabel[d].SetBackgroundColor(m_nDistanceState[d] == 1 ? RGB(255, 0, 0) : RGB(192, 192, 192));
 }
@@ -332,7 +311,7 @@ bool CStationProbeDlg::OnCommand(int id, int code) {
   }
   switch (id) {
     case IDC_ALL_OUTPUTS_LOW: OnAllOutputsLow(); return true;
-    case IDC_RESET_COUNTERS: theHardWare.ExtResetCNT(); return true;
+    case IDC_RESET_COUNTERS: m_station.ResetCounters(); return true;
     case IDC_ANALOG_COUNT: OnAnalogCountChanged(); return true;
     case IDC_DRAG:
       m_bDragWindow = SendDlgItemMessageW(GetHwnd(), IDC_DRAG, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
@@ -350,7 +329,7 @@ bool CStationProbeDlg::OnCommand(int id, int code) {
 
 void CStationProbeDlg::OnConfigurationManager() {
   // Parentless, so owned by the application's main window: the panel is disabled while it runs.
-  CCfgDlg dlg(nullptr, m_paths);
+  CCfgDlg dlg(nullptr, m_station.Paths());
   dlg.DoModal();
   RefreshCaptions();
 }
@@ -361,9 +340,7 @@ void CStationProbeDlg::OnDragPress(LPARAM position) {
                MAKELPARAM(fw::PointX(position), fw::PointY(position)));
 }
 
-void CStationProbeDlg::OnClose() {
-  theHardWare.ExtClose();
-}
+void CStationProbeDlg::OnClose() { m_station.Disconnect(); }
 
 bool CStationProbeDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   switch (msg) {

@@ -1,15 +1,14 @@
 // The self-test panel: every input channel of the station's I/O card shown, a button for every
-// output channel; polled on four timers.
+// output channel; polled on four timers. A view of the station model: its ticks ask the model for
+// the readings and set what changed; every device call and every format is the model's.
 #pragma once
 
 #include <windows.h>
 
-#include <string>
-
 #include "framework/Gdi.h"
-#include "station/Captions.h"
 #include "station/Channels.h"
-#include "station/ProfileWin32.h"
+#include "station/Readings.h"
+#include "station/Station.h"
 #include "widgets/BDialog.h"
 #include "widgets/ColorStatic.h"
 #include "widgets/Digistring.h"
@@ -29,16 +28,12 @@ class CStationProbeDlg : public CBDialog {
   // Channel of an output item, or -1.
   static int OutputChannel(int item);
 
-  // Polling (timers 1-4).
-  void PollInputs();
-  void PollAnalogs();
-  void PollCounters();
-  void PollDistances();
-
   // Reads the channel captions from calib.ini and shows them (outputs, inputs, analog channels).
   void RefreshCaptions();
 
   int AnalogCount() const { return m_nAnalogCount; }
+  // The station the panel shows: features on its readings subscribe here.
+  station::Station& Station() { return m_station; }
 
  protected:
   void DoDataExchange() override;
@@ -57,6 +52,10 @@ class CStationProbeDlg : public CBDialog {
   HBRUSH OnCtlColor(HDC dc, HWND control, UINT msg);
   bool OnCommand(int id, int code);
   void OnTimer(UINT_PTR id);
+  // The polling ticks: a sample of the model shown, each control set only when its value changed.
+  void ShowInputs(const station::Sample& sample);
+  void ShowAnalogs(const station::Sample& sample);
+  void ShowTexts(const station::Sample& sample, const HWND* controls, char (*shown)[station::kReadingTextSize]);
   // Operator commands.
   void OnOutputToggle(int item);
   void OnAllOutputsLow();
@@ -66,25 +65,22 @@ class CStationProbeDlg : public CBDialog {
   void OnDragPress(LPARAM position);
   void OnClose();
 
+  station::Station m_station;
   int m_nDistanceState[4] = {};
   int m_bDragWindow = 0;
-  ChannelCaptions<kOutputs> m_capDout{};
-  ChannelCaptions<kInputs> m_capDin{};
-  ChannelCaptions<kAnalogs> m_capAnalog{};
   CDigistring* m_pAnalogDisplay[kAnalogs] = {};
   // The polled controls, found once (finding an item by its number lists every child), and what the
   // polling last gave them: a tick sets only what differs, since a static control repaints whatever
   // it is given. A lamp's bitmap also sizes the lamp, so a relayout forgets the lamps' bitmaps.
   HWND m_hInputLamp[kInputs] = {};
   HBITMAP m_hLampShown[kInputs] = {};
-  HWND m_hCounterText[8] = {};
-  std::string m_strCounterShown[8];
-  HWND m_hDistanceText[4] = {};
-  std::string m_strDistanceShown[4];
+  HWND m_hCounterText[station::kCounters] = {};
+  char m_szCounterShown[station::kCounters][station::kReadingTextSize] = {};
+  HWND m_hDistanceText[station::kDistances] = {};
+  char m_szDistanceShown[station::kDistances][station::kReadingTextSize] = {};
   int m_nAnalogCount = 0;
   CMoveControl m_mover;
   RECT m_rcWindow{};
-  station::ConfigPaths m_paths;
   fw::Bitmap m_lampOn;   // input is 1
   fw::Bitmap m_lampOff;  // anything else
   // Controls bound to dialog items.

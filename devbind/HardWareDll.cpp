@@ -19,20 +19,10 @@ constexpr const char* kEntryNames[] = {
 };
 static_assert(sizeof kEntryNames / sizeof kEntryNames[0] == CHardWareDll::kSlotCount, "one row per slot");
 
-unsigned long g_faults = 0;  // guarded calls of the process that ended in a fault
-
-bool Guarded(const void* entry, const std::uint32_t* args, int count, bool readFloat, fw::NativeResult* result) {
-  if (devbind::GuardedCall(entry, args, count, readFloat, result)) return true;
-  ++g_faults;
-  return false;
+bool Guarded(const void* entry, const std::uint32_t* args, int count, bool readFloat, fw::NativeResult* result,
+             unsigned long* faultCode) {
+  return devbind::GuardedCall(entry, args, count, readFloat, result, faultCode);
 }
-
-// Adds the faults of one method's call to its binding's count.
-struct FaultTally {
-  unsigned long& total;
-  const unsigned long start = g_faults;
-  ~FaultTally() { total += g_faults - start; }
-};
 
 // A slot's guarded call: fw::EntryCall, plus the text argument of ExtOpen, which reaches the
 // library as a fresh copy freed when the call returns, on every path. Without memory for the copy
@@ -40,7 +30,7 @@ struct FaultTally {
 template <typename R>
 struct DeviceCall : fw::EntryCall<R> {
   using fw::EntryCall<R>::operator();
-  R operator()(const char* text) const {
+  fw::Result<R> operator()(const char* text) const {
     const devbind::CTextCopy copy(text);
     const void* entry = copy.Get() != nullptr ? this->entry : nullptr;
     return fw::EntryCall<R>{&Guarded, entry, this->missing, this->faulted}(copy.Get());
@@ -55,17 +45,17 @@ bool IsAbsolutePath(const char* path) {
 
 CHardWareDll::~CHardWareDll() { Unload(); }
 
-bool CHardWareDll::Load(const char* path) {
-  if (m_hModule != nullptr) return true;
+fw::Result<bool> CHardWareDll::Load(const char* path) {
+  if (m_hModule != nullptr) return {true};
   if (path == nullptr) path = "";
   const std::size_t length = strnlen(path, kPathSize);
   if (length >= static_cast<std::size_t>(kPathSize)) {
     // Too long for the path field: refused rather than cut or overrun.
     m_szPath[0] = '\0';
-    return false;
+    return {false, fw::Status::Failed, ERROR_FILENAME_EXCED_RANGE};
   }
   std::memcpy(m_szPath, path, length + 1);
-  if (length == 0) return false;
+  if (length == 0) return {false, fw::Status::Failed, ERROR_PATH_NOT_FOUND};
 
   // Installation paths are GBK like every other text of the stations, whatever the system code
   // page. A library's own dependencies are looked for beside it.
@@ -73,23 +63,26 @@ bool CHardWareDll::Load(const char* path) {
   DWORD previousErrorMode = 0;
   const BOOL quiet = SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previousErrorMode);
   m_hModule = LoadLibraryExW(widePath.c_str(), nullptr, IsAbsolutePath(m_szPath) ? LOAD_WITH_ALTERED_SEARCH_PATH : 0);
+  const DWORD error = GetLastError();
   if (quiet) SetThreadErrorMode(previousErrorMode, nullptr);
-  if (m_hModule == nullptr) return false;
+  if (m_hModule == nullptr) return {false, fw::Status::Failed, error};
 
   const fw::ResourceModuleScope resources(m_hModule);
   for (int i = 0; i < kSlotCount; ++i) {
     m_pEntries[i] = reinterpret_cast<const void*>(GetProcAddress(m_hModule, kEntryNames[i]));
   }
-  return true;
+  return {true};
 }
 
-void CHardWareDll::Unload() {
-  if (m_hModule == nullptr) return;
+fw::Result<void> CHardWareDll::Unload() {
+  if (m_hModule == nullptr) return {};
   // The library's own detach code runs inside FreeLibrary: guarded like any of its entries, so a
   // fault there still lets the panel end cleanly.
-  fw::EntryCall<void>{&Guarded, reinterpret_cast<const void*>(&FreeLibrary), {}, {}}(m_hModule);
+  const fw::Result<void> freed =
+      fw::EntryCall<void>{&Guarded, reinterpret_cast<const void*>(&FreeLibrary), {}, {}}(m_hModule);
   m_hModule = nullptr;
   for (const void*& entry : m_pEntries) entry = nullptr;
+  return freed;
 }
 
 bool CHardWareDll::GetPath(char* buffer) const {
@@ -100,20 +93,12 @@ bool CHardWareDll::GetPath(char* buffer) const {
   return IsLoaded();
 }
 
-bool CHardWareDll::HasEntry(const char* entry) const {
-  for (int i = 0; i < kSlotCount; ++i) {
-    if (std::strcmp(kEntryNames[i], entry) == 0) return m_pEntries[i] != nullptr;
-  }
-  return false;
-}
-
 const void* CHardWareDll::GetEntry(int slot) const {
   return slot >= 1 && slot <= kSlotCount ? m_pEntries[slot - 1] : nullptr;
 }
 
 #define SLOT(number, entry, method, args, result, missing, faulted, neutral)                          \
-  SP_RESULT_##result CHardWareDll::method(SP_SHAPE_##args(SP_BIND_PARAM)) {                          \
-    const FaultTally tally{m_nFaultedCalls};                                                         \
+  fw::Result<SP_RESULT_##result> CHardWareDll::method(SP_SHAPE_##args(SP_BIND_PARAM)) {              \
     return DeviceCall<SP_RESULT_##result>{                                                           \
         {&Guarded, m_pEntries[(number)-1], SP_VALUE_##result(missing), SP_VALUE_##result(faulted)}}( \
         SP_SHAPE_##args(SP_ARG));                                                                    \

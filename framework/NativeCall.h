@@ -9,6 +9,7 @@
 #include <type_traits>
 
 #include "framework/EntryShapes.h"
+#include "framework/Result.h"
 
 namespace fw {
 
@@ -75,16 +76,17 @@ using Partstring = const char*;
 #define SP_BIND_PARAM(part, n) fw::Part##part a##n
 
 // How a binding calls an entry: CallNative itself, or a guard around it that answers false when
-// the entry did not return.
+// the entry did not return, with the fault's exception code.
 using EntryCaller = bool (*)(const void* entry, const std::uint32_t* args, int count, bool readFloat,
-                             NativeResult* result);
+                             NativeResult* result, unsigned long* faultCode);
 
 // The call both bindings make, EntryCall<R>{caller, entry, missing, faulted}(arguments...): the
 // arguments in call order, an Arg as one slot and a Quad as four; the result read from the
 // registers as R (an integer or pointer from EAX, a truth value from AL alone, a float rounded once
-// from the x87 register). A null entry answers `missing`; a call the caller reports as not
-// returned answers `faulted`. (A function object, so that the arguments stand alone in their
-// parentheses and entries without any need no special case.)
+// from the x87 register). A null entry answers `missing` with Status::Missing; a call the caller
+// reports as not returned answers `faulted` with Status::Faulted and the fault's code. (A function
+// object, so that the arguments stand alone in their parentheses and entries without any need no
+// special case.)
 template <typename R>
 struct EntryCall {
   EntryCaller caller;
@@ -93,26 +95,36 @@ struct EntryCall {
   Value<R> faulted;
 
   template <typename... Args>
-  R operator()(const Args&... args) const {
+  Result<R> operator()(const Args&... args) const {
     constexpr int count = ((std::is_same_v<Args, Quad> ? 4 : 1) + ... + 0);
     static_assert(count <= kMaxNativeArgs, "too many argument slots");
-    if (entry == nullptr) return ValueOf(missing);
+    if (entry == nullptr) return Answer(missing, Status::Missing, 0);
     std::uint32_t slots[count + 1] = {};
     [[maybe_unused]] std::uint32_t* next = slots;
     (Put(next, args), ...);
     NativeResult r;
-    if (!caller(entry, slots, count, std::is_same_v<R, float>, &r)) return ValueOf(faulted);
+    unsigned long code = 0;
+    if (!caller(entry, slots, count, std::is_same_v<R, float>, &r, &code)) return Answer(faulted, Status::Faulted, code);
     if constexpr (std::is_same_v<R, float>) {
-      return static_cast<float>(r.st0);
+      return {static_cast<float>(r.st0)};
     } else if constexpr (std::is_same_v<R, bool>) {
-      return (r.eax & 0xFFu) != 0;  // an 8-bit truth value: the rest of EAX is undefined
+      return {(r.eax & 0xFFu) != 0};  // an 8-bit truth value: the rest of EAX is undefined
     } else if constexpr (std::is_pointer_v<R>) {
-      return reinterpret_cast<R>(static_cast<std::uintptr_t>(r.eax));
+      return {reinterpret_cast<R>(static_cast<std::uintptr_t>(r.eax))};
     } else if constexpr (!std::is_void_v<R>) {
-      return static_cast<R>(r.eax);
+      return {static_cast<R>(r.eax)};
+    } else {
+      return {};
     }
   }
 
+  static Result<R> Answer(const Value<R>& fallback, Status status, unsigned long code) {
+    if constexpr (std::is_void_v<R>) {
+      return {status, code};
+    } else {
+      return {fallback.value, status, code};
+    }
+  }
   static void Put(std::uint32_t*& next, Arg arg) { *next++ = arg.Slot(); }
   static void Put(std::uint32_t*& next, const Quad& quad) {
     for (int i = 0; i < 4; ++i) *next++ = quad.Slot(i);

@@ -1,6 +1,7 @@
 #include "framework/Text.h"
 
 #include <cstring>
+#include <cwchar>
 
 #include "framework/GbkText.h"
 
@@ -52,6 +53,30 @@ std::string GetWindowTextGbk(HWND hwnd) {
 std::size_t GetWindowTextGbk(HWND hwnd, char* buffer, std::size_t size) {
   if (buffer == nullptr || size == 0) return 0;
   return GbkCopyBounded(buffer, size, GetWindowTextGbk(hwnd).c_str());
+}
+
+std::wstring SystemErrorText(unsigned long code) {
+  wchar_t* text = nullptr;
+  const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring out = n > 0 && text != nullptr ? std::wstring(text, n) : std::wstring();
+  if (text != nullptr) LocalFree(text);
+  while (!out.empty() && (out.back() == L'\r' || out.back() == L'\n' || out.back() == L' ')) out.pop_back();
+  const std::wstring number = std::to_wstring(code);
+  return out.empty() ? L"error " + number : out + L" (" + number + L")";
+}
+
+std::wstring DescribeResult(Status status, unsigned long code) {
+  switch (status) {
+    case Status::Ok: return std::wstring();
+    case Status::Missing: return L"missing";
+    case Status::Faulted: {
+      wchar_t text[48];
+      swprintf(text, sizeof text / sizeof text[0], L"faulted (exception 0x%08lX)", code);
+      return text;
+    }
+    default: return L"failed: " + SystemErrorText(code);
+  }
 }
 
 int MessageBoxGbk(HWND owner, const char* text, const char* caption, UINT type) {

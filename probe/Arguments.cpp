@@ -2,7 +2,6 @@
 
 #include <cstddef>
 
-#include "station/Channels.h"
 
 namespace probe {
 
@@ -40,8 +39,6 @@ const char kUsage[] =
 
 namespace {
 
-constexpr const char* kKindNames[kKindCount] = {"input", "analog", "counter", "distance"};
-
 // An argument as a message shows it: at most 40 bytes (whole UTF-8 characters), control
 // characters as '?', in quotes.
 std::string Shown(const std::string& text) {
@@ -78,7 +75,7 @@ bool ParseInRange(const std::string& text, long low, long high, const char* what
 
 bool KindNamed(const std::string& name, Kind& kind) {
   for (int k = 0; k < kKindCount; ++k) {
-    if (name == kKindNames[k]) {
+    if (name == station::kKinds[k].name) {
       kind = static_cast<Kind>(k);
       return true;
     }
@@ -135,24 +132,7 @@ bool TakesOption(Command command, const std::string& option) {
 
 }  // namespace
 
-const char* KindName(Kind kind) { return kKindNames[static_cast<int>(kind)]; }
-
-int FirstChannel(Kind kind) {
-  switch (kind) {
-    case Kind::Counter: return station::kFirstCounterId;
-    case Kind::Distance: return 1;
-    default: return 0;
-  }
-}
-
-int ChannelCount(Kind kind) {
-  switch (kind) {
-    case Kind::Input: return station::kInputChannels;
-    case Kind::Analog: return station::kAnalogChannels;
-    case Kind::Counter: return station::kCounters;
-    default: return station::kDistances;
-  }
-}
+int FirstChannel(Kind kind) { return kind == Kind::Distance ? 1 : station::DeviceId(kind, 0); }
 
 ChannelSelection ChannelSelection::All() {
   ChannelSelection all;

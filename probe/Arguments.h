@@ -5,18 +5,20 @@
 #include <string>
 #include <vector>
 
+#include "station/Channels.h"
+
 namespace probe {
 
-// The kinds of channel spprobe reads, in the order it reports them.
-enum class Kind { Input, Analog, Counter, Distance };
-constexpr int kKindCount = 4;
-constexpr int kMaxChannelsOfKind = 16;
+// The kinds of channel spprobe reads, in the order it reports them: the station's.
+using station::ChannelCount;
+using station::Kind;
+using station::kKindCount;
+using station::kMaxChannelsOfKind;
 
-const char* KindName(Kind kind);  // "input", "analog", "counter", "distance"
+inline const char* KindName(Kind kind) { return station::Info(kind).name; }
 // Channels as spprobe numbers them: inputs and analog channels 0..15, counters by their device
 // ids 200..207, distances as the panel labels them, 1..4.
 int FirstChannel(Kind kind);
-int ChannelCount(Kind kind);
 
 // Which channels of each kind are wanted; slot i stands for FirstChannel(kind) + i.
 struct ChannelSelection {

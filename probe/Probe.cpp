@@ -53,7 +53,7 @@ std::vector<std::string> Arguments() {
 
 // The panel marks its run with this mutex; looking does not create it.
 bool PanelIsRunning() {
-  const HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, "StationProbe");
+  const HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, station::kPanelMutexName);
   if (mutex != nullptr) {
     CloseHandle(mutex);
     return true;
@@ -61,9 +61,17 @@ bool PanelIsRunning() {
   return GetLastError() == ERROR_ACCESS_DENIED;
 }
 
-int ReadOnce(StationSession& station, const Invocation& invocation, Output& out) {
-  const std::string time = FormatTimestamp(Now());
+bool AnyFlagged(const std::vector<Reading>& readings) {
+  for (const Reading& r : readings) {
+    if (r.status != Status::Ok) return true;
+  }
+  return false;
+}
+
+int ReadOnce(StationSession& station, const Invocation& invocation, Output& out, bool& flagged) {
   const std::vector<Reading> readings = station.Read(invocation.channels);
+  flagged = AnyFlagged(readings);
+  const std::string time = FormatTimestamp(LocalTimeOf(station::Station::WallUs()));
   std::string text;
   switch (invocation.format) {
     case Format::Json: text = FormatJson(time, readings); break;
@@ -73,47 +81,79 @@ int ReadOnce(StationSession& station, const Invocation& invocation, Output& out)
   return out.Write(text) ? kExitOk : kExitOutput;
 }
 
+// Hears every sample of the model and keeps the selected channels as CSV lines.
+class CsvRecorder : public station::ReadingSink {
+ public:
+  CsvRecorder(const StationSession& session, const ChannelSelection& selection)
+      : m_session(session), m_selection(selection) {}
+
+  void OnSample(const station::Sample& sample) override {
+    const std::vector<Reading> readings = m_session.ReadingsOf(sample, m_selection);
+    flagged = flagged || AnyFlagged(readings);
+    lines += CsvLines(FormatTimestamp(LocalTimeOf(sample.wallUs)), readings);
+  }
+
+  std::string lines;
+  bool flagged = false;
+
+ private:
+  const StationSession& m_session;
+  const ChannelSelection& m_selection;
+};
+
 // Each kind at the panel's period for it; a tick that comes late is taken once, not made up.
-int Watch(StationSession& station, const Invocation& invocation, Output& out) {
+int Watch(StationSession& session, const Invocation& invocation, Output& out, bool& flagged) {
   struct Timer {
     Kind kind;
-    ULONGLONG period;
     ULONGLONG next;
   };
-  Timer timers[] = {{Kind::Input, 300, 0}, {Kind::Analog, 400, 0}, {Kind::Counter, 500, 0}, {Kind::Distance, 500, 0}};
+  Timer timers[kKindCount];
+  for (int k = 0; k < kKindCount; ++k) timers[k] = Timer{static_cast<Kind>(k), 0};
   if (!out.Write(CsvHeader())) return kExitOutput;
+  station::Station& station = session.Station();
+  CsvRecorder recorder(session, invocation.channels);
+  station.Subscribe(&recorder);
   const ULONGLONG start = GetTickCount64();
   const ULONGLONG end = invocation.seconds > 0 ? start + static_cast<ULONGLONG>(invocation.seconds) * 1000 : ULLONG_MAX;
   for (Timer& t : timers) t.next = start;
+  int result = kExitOk;
   for (;;) {
     ULONGLONG now = GetTickCount64();
-    if (now >= end) return kExitOk;
-    std::string lines;
+    if (now >= end) break;
     ULONGLONG wake = end;
     for (Timer& t : timers) {
-      if (!invocation.channels.AnyOf(t.kind)) continue;
+      const std::uint32_t mask = SelectionMask(t.kind, invocation.channels);
+      if (mask == 0) continue;
       if (now >= t.next) {
-        const std::string time = FormatTimestamp(Now());
-        lines += CsvLines(time, station.Read(t.kind, invocation.channels));
-        t.next += t.period;
-        if (t.next <= now) t.next = now + t.period;
+        station.Read(t.kind, mask);
+        const ULONGLONG period = static_cast<ULONGLONG>(station::Info(t.kind).periodMs);
+        t.next += period;
+        if (t.next <= now) t.next = now + period;
       }
       if (t.next < wake) wake = t.next;
     }
-    if (!lines.empty() && !out.Write(lines)) return kExitOutput;
+    if (!recorder.lines.empty() && !out.Write(recorder.lines)) {
+      result = kExitOutput;
+      break;
+    }
+    recorder.lines.clear();
     now = GetTickCount64();
     const DWORD wait = wake > now ? static_cast<DWORD>(std::min<ULONGLONG>(wake - now, 1000)) : 0;
-    if (WaitForSingleObject(g_stop, wait) == WAIT_OBJECT_0) return kExitOk;
+    if (WaitForSingleObject(g_stop, wait) == WAIT_OBJECT_0) break;
   }
+  station.Unsubscribe(&recorder);
+  flagged = recorder.flagged;
+  return result;
 }
 
 // The operator commands; a line on standard output tells what was written.
-Status Operate(StationSession& station, const Invocation& invocation, std::string& done, const char*& entry) {
+fw::Result<void> Operate(StationSession& session, const Invocation& invocation, std::string& done, const char*& entry) {
+  station::Station& station = session.Station();
   const std::string n = std::to_string(invocation.distance);
   switch (invocation.command) {
     case Command::Set: {
       entry = "ExtOutPutDig";
-      const std::string caption = station.OutputCaption(invocation.output);
+      const std::string caption = session.OutputCaption(invocation.output);
       done = "output " + std::to_string(invocation.output) + " set to " + std::to_string(invocation.level) +
              (caption.empty() ? "" : " (" + caption + ")");
       return station.SetOutput(invocation.output, invocation.level);
@@ -129,11 +169,13 @@ Status Operate(StationSession& station, const Invocation& invocation, std::strin
     case Command::ResetDistance:
       entry = "ExtResetDis";
       done = "distance " + n + " reset";
-      return station.ResetDistance(invocation.distance);
-    default:
+      return station.ResetDistance(invocation.distance - 1);
+    default: {
       entry = "ExtSetDis";
       done = "distance " + n + " set";
-      return station.SetDistance(invocation.distance);
+      const fw::Result<int> set = station.SetDistance(invocation.distance - 1);
+      return {set.status, set.code};
+    }
   }
 }
 
@@ -152,31 +194,34 @@ int Run(const Invocation& invocation, Output& out, Output& err) {
     err.Write("spprobe: " + message + "\r\n");
     return opened;
   }
-  if (station.OpenFaults() > 0) err.Write("spprobe: the device faulted while being opened\r\n");
+  if (station.OpenFaulted()) err.Write("spprobe: the device faulted while being opened\r\n");
 
   int result = kExitOk;
-  if (invocation.command == Command::Read) {
-    result = ReadOnce(station, invocation, out);
-  } else if (invocation.command == Command::Watch) {
-    result = Watch(station, invocation, out);
+  bool flagged = station.OpenFaulted();
+  if (invocation.command == Command::Read || invocation.command == Command::Watch) {
+    bool readingsFlagged = false;
+    result = invocation.command == Command::Read ? ReadOnce(station, invocation, out, readingsFlagged)
+                                                 : Watch(station, invocation, out, readingsFlagged);
+    if (readingsFlagged) err.Write("spprobe: device entries faulted or are missing; their values are flagged\r\n");
+    flagged = flagged || readingsFlagged;
   } else {
     std::string done;
     const char* entry = "";
-    const Status status = Operate(station, invocation, done, entry);
-    if (status == Status::Ok) {
+    const fw::Result<void> status = Operate(station, invocation, done, entry);
+    if (status.Ok()) {
       out.Write(done + "\r\n");
     } else {
-      err.Write(std::string("spprobe: ") + entry + (status == Status::Missing ? " is missing" : " faulted") + "\r\n");
+      err.Write(std::string("spprobe: ") + entry + (status.status == Status::Missing ? " is missing" : " faulted") + "\r\n");
+      flagged = true;
     }
   }
-  station.Close();
-  if (station.CloseFaults() > 0) err.Write("spprobe: the device faulted while being closed\r\n");
+  if (station.Close().status == Status::Faulted) {
+    err.Write("spprobe: the device faulted while being closed\r\n");
+    flagged = true;
+  }
   if (result == kExitOutput) {
     err.Write("spprobe: the output could not be written\r\n");
-  } else if (station.Flagged()) {
-    if (invocation.command == Command::Read || invocation.command == Command::Watch) {
-      err.Write("spprobe: device entries faulted or are missing; their values are flagged\r\n");
-    }
+  } else if (flagged) {
     result = kExitFaulted;
   }
   return result;

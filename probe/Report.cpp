@@ -21,14 +21,6 @@ void Pad(std::string& line, const std::string& text, std::size_t width, bool rig
 
 }  // namespace
 
-const char* StatusName(Status status) {
-  switch (status) {
-    case Status::Faulted: return "faulted";
-    case Status::Missing: return "missing";
-    default: return "ok";
-  }
-}
-
 std::string FormatTimestamp(const LocalTime& t) {
   const int offset = std::abs(t.offsetMinutes);
   char text[64];

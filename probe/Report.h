@@ -5,15 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "framework/Result.h"
 #include "probe/Arguments.h"
 
 namespace probe {
 
 // ok: the entry answered; faulted: it ended in a fault (the value is the binding's fallback, as the
 // panel shows it); missing: the device library has no such entry (likewise).
-enum class Status { Ok, Faulted, Missing };
-
-const char* StatusName(Status status);  // "ok", "faulted", "missing"
+using fw::Status;
+using fw::StatusName;
 
 struct Reading {
   Kind kind;

@@ -1,14 +1,13 @@
-// The station as spprobe reaches it: the system library and its record, the captions of calib.ini,
-// and the device opened and closed as the panel does, through the program's one device binding.
-// Reading never resets anything; each operator command makes the panel's calls.
+// The station as spprobe reaches it: the station model opened as the panel opens it, with spprobe's
+// messages for what could not be used, and the model's samples as spprobe reports them. Reading
+// never resets anything; each operator command makes the panel's calls.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "probe/Report.h"
-#include "station/Captions.h"
-#include "station/Channels.h"
+#include "station/Station.h"
 
 namespace probe {
 
@@ -21,45 +20,31 @@ class StationSession {
 
   // Loads the system library (the panel's variant), reads its record and the captions, loads the
   // device library and opens the device. kExitOk, or kExitSystemLibrary / kExitDeviceLibrary with a
-  // one-line `message`.
+  // one-line `message` that carries the system's reason.
   int Open(std::string& message);
   // Closes, stops and releases the device and unloads its library (once; also on destruction).
-  void Close();
+  fw::Result<void> Close();
 
-  // The selected channels of one kind, or of every kind in report order.
+  station::Station& Station() { return m_station; }
+  // Whether opening faulted (the device was opened all the same).
+  bool OpenFaulted() const { return m_openFaulted; }
+
+  // The selected channels of one kind, or of every kind in report order, read through the model.
   std::vector<Reading> Read(Kind kind, const ChannelSelection& selection);
   std::vector<Reading> Read(const ChannelSelection& selection);
-
-  // The operator commands, each with the panel's calls; the status of the device's answer.
-  Status SetOutput(int channel, int level);
-  Status AllOutputsLow();
-  Status ResetCounters();
-  Status ResetDistance(int distance);  // 1..4
-  Status SetDistance(int distance);    // 1..4
+  // A sample of the model as spprobe reports it: the selected channels, captions in UTF-8.
+  std::vector<Reading> ReadingsOf(const station::Sample& sample, const ChannelSelection& selection) const;
 
   // The caption of an output (UTF-8, empty when none).
   std::string OutputCaption(int channel) const;
 
-  // Whether any device call faulted since Open (opening and closing included) or any entry used
-  // was missing.
-  bool Flagged() const;
-  // Device calls that faulted while opening or closing.
-  unsigned long OpenFaults() const { return m_openFaults; }
-  unsigned long CloseFaults() const { return m_closeFaults; }
-
  private:
-  // Makes `call` (device calls to `entry` only) and tells how the device answered.
-  template <typename Call>
-  Status Guarded(const char* entry, Call call);
-
+  station::Station m_station;
   bool m_open = false;
-  bool m_missing = false;
-  unsigned long m_faultsAtOpen = 0;
-  unsigned long m_openFaults = 0;
-  unsigned long m_closeFaults = 0;
-  ChannelCaptions<station::kOutputChannels> m_outputCaptions{};
-  ChannelCaptions<station::kInputChannels> m_inputCaptions{};
-  ChannelCaptions<station::kAnalogChannels> m_analogCaptions{};
+  bool m_openFaulted = false;
 };
+
+// The bits of the selected channels of a kind, as the model reads them.
+std::uint32_t SelectionMask(Kind kind, const ChannelSelection& selection);
 
 }  // namespace probe

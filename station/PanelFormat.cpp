@@ -55,3 +55,31 @@ int ToInt(const char* text) {
 }
 
 }  // namespace station
+
+#include "station/Readings.h"
+
+namespace station {
+
+void SetInputReading(Reading& reading, int answer) {
+  // The panel's lamp: red for exactly 1, green for anything else.
+  reading.value = answer == 1 ? 1.0f : 0.0f;
+  reading.text[0] = answer == 1 ? '1' : '0';
+  reading.text[1] = '\0';
+}
+
+void SetAnalogReading(Reading& reading, float mean) {
+  reading.value = mean;
+  FormatAnalog(mean, reading.text, sizeof reading.text);
+}
+
+void SetCounterReading(Reading& reading, float answer) {
+  reading.value = answer;
+  FormatCounter(answer, reading.text, sizeof reading.text);
+}
+
+void SetDistanceReading(Reading& reading, float answer) {
+  reading.value = answer;
+  FormatDistance(answer, reading.text, sizeof reading.text);
+}
+
+}  // namespace station

@@ -4,9 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace station {
+#include "station/Channels.h"
 
-constexpr int kAnalogSamples = 50;
+namespace station {
 
 // Mean of the samples in single precision, summed in index order and divided by 50.
 float AnalogMean(const float (&samples)[kAnalogSamples]);

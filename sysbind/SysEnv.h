@@ -17,24 +17,24 @@
 
 // ---- Loading ----------------------------------------------------------------------------------
 
-// Loads the library variant from the system directory and resolves every entry in list order.
-//   1            loaded, every entry resolved
-//   -1000        the system directory is not available
+// Loads the library variant from the system directory and resolves every entry in list order. The
+// value is the load's code:
+//   1            loaded, every entry resolved (Status::Ok)
+//   -1000        the system directory is not available (Status::Failed, the system's error code)
 //   -2 ... -183  the entry at that place of the list is missing; the entries before it stay
-//                usable, the rest are null, the library stays loaded
-// A library that is missing or cannot be loaded (or a system directory too long for the path
-// buffer) is reported to the user in a message box, and the process then ends with exit code -1.
-// The resource module is switched to the library while resolving and restored on every path.
-// A library loaded by an earlier call is released first.
-int LoadSysEnvLibrary(int variant);
+//                usable, the rest are null, the library stays loaded (Status::Missing)
+//   kSysEnvLibraryUnusable  the library is missing or cannot be loaded, or the system directory
+//                is too long for the path buffer (Status::Failed, the system's error code)
+// Nothing is shown and nothing ends here: the caller tells the user (the panel's message box and
+// exit code -1, spprobe's exit code 3). The resource module is switched to the library while
+// resolving and restored on every path. A library loaded by an earlier call is released first.
+fw::Result<int> LoadSysEnvLibrary(int variant);
 
-// The result of TryLoadSysEnvLibrary for a library that is missing or cannot be loaded.
+// The load code for a library that is missing or cannot be loaded.
 constexpr int kSysEnvLibraryUnusable = -1001;
 
-// LoadSysEnvLibrary without the message box and the exit, for callers that report on their own
-// (a console program): the same results, and kSysEnvLibraryUnusable where LoadSysEnvLibrary ends
-// the process.
-int TryLoadSysEnvLibrary(int variant);
+// The name of the entry whose absence a load code reports, or null for any other code.
+const char* SysEnvMissingEntryName(int loadCode);
 
 // Frees a loaded library and sets the handle and every entry to null. The program itself keeps
 // the library until the process ends.
@@ -85,11 +85,12 @@ constexpr float kSysEnvFloatFallback = -1000.0f;
 constexpr const char kSysEnvTextFallback[] = "No This Funciont";
 
 // Every wrapper has the name of its entry and returns the entry's result unchanged, or when the
-// entry is null: kSysEnvFallback (int), kSysEnvFloatFallback (float) or kSysEnvTextFallback (text).
+// entry is null: kSysEnvFallback (int), kSysEnvFloatFallback (float) or kSysEnvTextFallback (text)
+// with Status::Missing. The library's faults pass, as designed, so no result is ever Faulted.
 // Each 32-bit argument is a fw::Arg: any integer, enumeration or pointer of at most 32 bits, so
 // callers pass what the entry expects (a text, a buffer, a record, a number).
 #define SYSENV_SECOND_WRAPPER(position, name, second, result, shape) \
-  SP_RESULT_##result second(SP_SHAPE_##shape(SP_BIND_PARAM));
+  fw::Result<SP_RESULT_##result> second(SP_SHAPE_##shape(SP_BIND_PARAM));
 #define SYSENV_ENTRY(position, name, result, shape) SYSENV_SECOND_WRAPPER(position, name, name, result, shape)
 #define SYSENV_ENTRY_NOWRAP(position, name)
 #include "sysbind/SysEnvEntries.inc"

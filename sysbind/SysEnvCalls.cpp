@@ -5,7 +5,8 @@
 namespace {
 
 // The system library's faults pass, as designed: no guard around the call.
-bool Unguarded(const void* entry, const std::uint32_t* args, int count, bool readFloat, fw::NativeResult* result) {
+bool Unguarded(const void* entry, const std::uint32_t* args, int count, bool readFloat, fw::NativeResult* result,
+               unsigned long*) {
   *result = fw::CallNative(entry, args, count, readFloat);
   return true;
 }
@@ -24,7 +25,7 @@ fw::EntryCall<R> Call(const void* entry) {
 }  // namespace
 
 #define SYSENV_SECOND_WRAPPER(position, name, second, result, shape)                 \
-  SP_RESULT_##result second(SP_SHAPE_##shape(SP_BIND_PARAM)) {                       \
+  fw::Result<SP_RESULT_##result> second(SP_SHAPE_##shape(SP_BIND_PARAM)) {           \
     return Call<SP_RESULT_##result>(g_sysEnvEntries.name)(SP_SHAPE_##shape(SP_ARG)); \
   }
 #define SYSENV_ENTRY(position, name, result, shape) SYSENV_SECOND_WRAPPER(position, name, name, result, shape)

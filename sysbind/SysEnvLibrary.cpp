@@ -1,10 +1,8 @@
 #include "sysbind/SysEnv.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
-#include "framework/Application.h"
 #include "framework/ResourceModule.h"
 #include "framework/Text.h"
 
@@ -39,13 +37,6 @@ const char* LibraryPathFormat(int variant) {
   }
 }
 
-[[noreturn]] void ReportUnusableLibraryAndExit() {
-  const fw::Application* app = fw::Application::Current();
-  fw::MessageBoxGbk(nullptr, "系统库不存在或者版本错误!", app != nullptr ? app->Name() : "StationProbe",
-                    MB_OK | MB_ICONERROR);
-  std::exit(-1);
-}
-
 }  // namespace
 
 bool FormatSysEnvLibraryPath(const char* directory, int variant, char (&path)[kSysEnvPathSize]) {
@@ -65,34 +56,37 @@ bool FormatSysEnvLibraryPath(const char* directory, int variant, char (&path)[kS
   return true;
 }
 
-int LoadSysEnvLibrary(int variant) {
-  const int result = TryLoadSysEnvLibrary(variant);
-  if (result == kSysEnvLibraryUnusable) ReportUnusableLibraryAndExit();
-  return result;
-}
-
-int TryLoadSysEnvLibrary(int variant) {
+fw::Result<int> LoadSysEnvLibrary(int variant) {
   char path[kSysEnvPathSize];
   const UINT length = GetSystemDirectoryA(path, sizeof path);
-  if (length == 0) return -1000;
+  if (length == 0) return {-1000, fw::Status::Failed, GetLastError()};
 
   // A directory that leaves no room for the file name cannot name the library: the same as a
   // library that is not there.
-  if (length >= sizeof path || !FormatSysEnvLibraryPath(path, variant, path)) return kSysEnvLibraryUnusable;
+  if (length >= sizeof path || !FormatSysEnvLibraryPath(path, variant, path)) {
+    return {kSysEnvLibraryUnusable, fw::Status::Failed, ERROR_FILENAME_EXCED_RANGE};
+  }
 
   // A second load replaces the first instead of leaking its handle.
   if (g_hSysEnvLibrary != nullptr) FreeSysEnvLibrary();
   g_hSysEnvLibrary = LoadLibraryA(path);
-  if (g_hSysEnvLibrary == nullptr) return kSysEnvLibraryUnusable;
+  if (g_hSysEnvLibrary == nullptr) return {kSysEnvLibraryUnusable, fw::Status::Failed, GetLastError()};
 
   g_sysEnvEntries = SysEnvEntryTable{};
   const fw::ResourceModuleScope resources(g_hSysEnvLibrary);
   for (const SysEnvResolution& r : kSysEnvResolutionList) {
     const FARPROC entry = GetProcAddress(g_hSysEnvLibrary, r.name);
     g_sysEnvEntries.*r.entry = reinterpret_cast<const void*>(entry);
-    if (entry == nullptr) return SysEnvMissingEntryCode(r.position);
+    if (entry == nullptr) return {SysEnvMissingEntryCode(r.position), fw::Status::Missing, ERROR_PROC_NOT_FOUND};
   }
-  return 1;
+  return {1};
+}
+
+const char* SysEnvMissingEntryName(int loadCode) {
+  for (const SysEnvResolution& r : kSysEnvResolutionList) {
+    if (SysEnvMissingEntryCode(r.position) == loadCode) return r.name;
+  }
+  return nullptr;
 }
 
 void FreeSysEnvLibrary() {
