@@ -132,7 +132,6 @@ bool TakesOption(Command command, const std::string& option) {
 
 }  // namespace
 
-int FirstChannel(Kind kind) { return kind == Kind::Distance ? 1 : station::DeviceId(kind, 0); }
 
 ChannelSelection ChannelSelection::All() {
   ChannelSelection all;

@@ -18,7 +18,7 @@ using station::kMaxChannelsOfKind;
 inline const char* KindName(Kind kind) { return station::Info(kind).name; }
 // Channels as spprobe numbers them: inputs and analog channels 0..15, counters by their device
 // ids 200..207, distances as the panel labels them, 1..4.
-int FirstChannel(Kind kind);
+constexpr int FirstChannel(Kind kind) { return kind == Kind::Distance ? 1 : station::DeviceId(kind, 0); }
 
 // Which channels of each kind are wanted; slot i stands for FirstChannel(kind) + i.
 struct ChannelSelection {

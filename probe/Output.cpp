@@ -1,7 +1,5 @@
 #include "probe/Output.h"
 
-#include <cmath>
-
 #include "framework/Text.h"
 
 namespace probe {
@@ -71,23 +69,5 @@ std::wstring Utf8ToWide(const std::string& text) {
 }
 
 std::string GbkToUtf8(const char* text) { return WideToUtf8(fw::GbkToWide(text).c_str()); }
-
-LocalTime LocalTimeOf(std::int64_t wallUs) {
-  // UTC microseconds since 1970 to the system's 100 ns since 1601.
-  const long long ticks = (static_cast<long long>(wallUs) + 11644473600LL * 1000000) * 10;
-  const FILETIME utcFile{static_cast<DWORD>(ticks & 0xFFFFFFFF), static_cast<DWORD>(ticks >> 32)};
-  SYSTEMTIME utc{};
-  FileTimeToSystemTime(&utcFile, &utc);
-  SYSTEMTIME local = utc;
-  SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local);
-  FILETIME localFile{};
-  SystemTimeToFileTime(&local, &localFile);
-  const long long localTicks =
-      static_cast<long long>((static_cast<unsigned long long>(localFile.dwHighDateTime) << 32) | localFile.dwLowDateTime);
-  // Both clocks have whole milliseconds here; the offset is whole minutes.
-  const long long offset = std::llround(static_cast<double>(localTicks - ticks / 10000 * 10000) / (10000000.0 * 60));
-  return LocalTime{local.wYear,   local.wMonth,  local.wDay,          local.wHour,
-                   local.wMinute, local.wSecond, local.wMilliseconds, static_cast<int>(offset)};
-}
 
 }  // namespace probe

@@ -6,7 +6,6 @@
 
 #include <windows.h>
 
-#include <cstdint>
 #include <string>
 
 #include "probe/Report.h"
@@ -38,8 +37,5 @@ std::wstring Utf8ToWide(const std::string& text);
 // A GBK text of the station (caption, path) as UTF-8.
 std::string GbkToUtf8(const char* text);
 
-// A moment of the station model's wall clock (UTC microseconds since 1970) as local time, with the
-// offset from UTC in effect then.
-LocalTime LocalTimeOf(std::int64_t wallUs);
 
 }  // namespace probe

@@ -71,7 +71,7 @@ bool AnyFlagged(const std::vector<Reading>& readings) {
 int ReadOnce(StationSession& station, const Invocation& invocation, Output& out, bool& flagged) {
   const std::vector<Reading> readings = station.Read(invocation.channels);
   flagged = AnyFlagged(readings);
-  const std::string time = FormatTimestamp(LocalTimeOf(station::Station::WallUs()));
+  const std::string time = FormatTimestamp(station::LocalTimeOf(station::Station::WallUs()));
   std::string text;
   switch (invocation.format) {
     case Format::Json: text = FormatJson(time, readings); break;
@@ -90,7 +90,7 @@ class CsvRecorder : public station::ReadingSink {
   void OnSample(const station::Sample& sample) override {
     const std::vector<Reading> readings = m_session.ReadingsOf(sample, m_selection);
     flagged = flagged || AnyFlagged(readings);
-    lines += CsvLines(FormatTimestamp(LocalTimeOf(sample.wallUs)), readings);
+    lines += CsvLines(FormatTimestamp(station::LocalTimeOf(sample.wallUs)), readings);
   }
 
   std::string lines;

@@ -21,14 +21,6 @@ void Pad(std::string& line, const std::string& text, std::size_t width, bool rig
 
 }  // namespace
 
-std::string FormatTimestamp(const LocalTime& t) {
-  const int offset = std::abs(t.offsetMinutes);
-  char text[64];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03d%c%02d:%02d", t.year, t.month, t.day, t.hour,
-                t.minute, t.second, t.millisecond, t.offsetMinutes < 0 ? '-' : '+', offset / 60, offset % 60);
-  return text;
-}
-
 std::string FormatText(const std::vector<Reading>& readings) {
   bool anyFlagged = false;
   std::size_t valueWidth = 5;  // "value"
@@ -64,38 +56,6 @@ std::string FormatText(const std::vector<Reading>& readings) {
   return out;
 }
 
-std::string JsonString(const std::string& text) {
-  std::string out = "\"";
-  for (const char ch : text) {
-    const unsigned char c = static_cast<unsigned char>(ch);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += ch;
-    } else if (c < 0x20) {
-      char escape[8];
-      std::snprintf(escape, sizeof escape, "\\u%04x", c);
-      out += escape;
-    } else {
-      out += ch;
-    }
-  }
-  return out + "\"";
-}
-
-std::string CsvField(const std::string& text) {
-  bool quote = false;
-  for (const char ch : text) {
-    quote = quote || ch == ',' || ch == '"' || IsControl(static_cast<unsigned char>(ch));
-  }
-  if (!quote) return text;
-  std::string out = "\"";
-  for (const char ch : text) {
-    out += ch;
-    if (ch == '"') out += '"';
-  }
-  return out + "\"";
-}
-
 std::string FormatJson(const std::string& time, const std::vector<Reading>& readings) {
   std::string out = std::string("{") + kEol + "  \"time\": " + JsonString(time) + "," + kEol + "  \"channels\": [";
   for (std::size_t i = 0; i < readings.size(); ++i) {
@@ -105,17 +65,6 @@ std::string FormatJson(const std::string& time, const std::vector<Reading>& read
            ", \"value\": " + JsonString(r.value) + ", \"status\": " + JsonString(StatusName(r.status)) + "}";
   }
   return out + kEol + "  ]" + kEol + "}" + kEol;
-}
-
-std::string CsvHeader() { return std::string("time,kind,channel,caption,value,status") + kEol; }
-
-std::string CsvLines(const std::string& time, const std::vector<Reading>& readings) {
-  std::string out;
-  for (const Reading& r : readings) {
-    out += CsvField(time) + "," + KindName(r.kind) + "," + std::to_string(r.channel) + "," + CsvField(r.caption) +
-           "," + CsvField(r.value) + "," + StatusName(r.status) + kEol;
-  }
-  return out;
 }
 
 }  // namespace probe

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cmath>
 #include <cstdio>
 
 #include "devbind/HardWareDll.h"
@@ -214,6 +215,24 @@ const char* Station::Caption(Kind kind, int index) const {
     return m_captions.m_capAnalog.texts[index];
   }
   return nullptr;
+}
+
+LocalTime LocalTimeOf(std::int64_t wallUs) {
+  // UTC microseconds since 1970 to the system's 100 ns since 1601.
+  const long long ticks = (static_cast<long long>(wallUs) + 11644473600LL * 1000000) * 10;
+  const FILETIME utcFile{static_cast<DWORD>(ticks & 0xFFFFFFFF), static_cast<DWORD>(ticks >> 32)};
+  SYSTEMTIME utc{};
+  FileTimeToSystemTime(&utcFile, &utc);
+  SYSTEMTIME local = utc;
+  SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local);
+  FILETIME localFile{};
+  SystemTimeToFileTime(&local, &localFile);
+  const long long localTicks =
+      static_cast<long long>((static_cast<unsigned long long>(localFile.dwHighDateTime) << 32) | localFile.dwLowDateTime);
+  // Both clocks have whole milliseconds here; the offset is whole minutes.
+  const long long offset = std::llround(static_cast<double>(localTicks - ticks / 10000 * 10000) / (10000000.0 * 60));
+  return LocalTime{local.wYear,   local.wMonth,  local.wDay,          local.wHour,
+                   local.wMinute, local.wSecond, local.wMilliseconds, static_cast<int>(offset)};
 }
 
 }  // namespace station

@@ -15,6 +15,7 @@
 #include "station/Channels.h"
 #include "station/ProfileWin32.h"
 #include "station/Readings.h"
+#include "station/Records.h"
 
 class CHardWareDll;
 
@@ -25,6 +26,10 @@ constexpr std::size_t kDeviceLibraryPathSize = 256;
 // "<directory>\Hardware.dll", or empty when that does not fit: a cut path would name another file
 // (the load then fails cleanly).
 void FormatDeviceLibraryPath(const char* directory, char (&path)[kDeviceLibraryPathSize]);
+
+// A moment of the model's wall clock (UTC microseconds since 1970) as local time, with the offset
+// from UTC in effect then.
+LocalTime LocalTimeOf(std::int64_t wallUs);
 
 // The captions of the three kinds of channel that calib.ini names.
 struct StationCaptions {
