@@ -8,6 +8,7 @@
 #include "framework/GbkText.h"
 #include "framework/Messages.h"
 #include "framework/Text.h"
+#include "framework/Trouble.h"
 #include "res/resource.h"
 #include "station/SectionList.h"
 #include "sysbind/SysEnv.h"
@@ -19,27 +20,42 @@ const char* AppName() {
   return app != nullptr ? app->Name() : "StationProbe";
 }
 
-// True when the file can be rewritten, or does not exist yet. A read-only file is left alone even
-// where the system would let this user write it: someone protected it.
-bool CanRewrite(const char* gbkPath) {
+// 0 when the file can be rewritten, or does not exist yet; otherwise the system's error code of why
+// not. A read-only file is left alone even where the system would let this user write it: someone
+// protected it.
+DWORD WhyNotRewritable(const char* gbkPath) {
   const std::wstring path = fw::GbkToWide(gbkPath);
-  if (path.empty()) return false;
+  if (path.empty()) return ERROR_INVALID_NAME;
   const DWORD attributes = GetFileAttributesW(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError() == ERROR_FILE_NOT_FOUND;
-  if ((attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) return false;
+  if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError() == ERROR_FILE_NOT_FOUND ? 0 : GetLastError();
+  if ((attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) return ERROR_ACCESS_DENIED;
   const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  if (file == INVALID_HANDLE_VALUE) return GetLastError();
   CloseHandle(file);
-  return true;
+  return 0;
+}
+
+// The message box names the section only; the file and the system's reason go to the trouble log.
+BOOL NotDeleted(const char* section, const char* gbkPath, DWORD error) {
+  fw::ReportTrouble((fw::GbkToWide(AppName()) + L": cannot delete [" + fw::GbkToWide(section) + L"] from " +
+                     fw::GbkToWide(gbkPath) + L": " + fw::SystemErrorText(error)).c_str());
+  return FALSE;
 }
 
 // Deletes the section from calib.ini, then from DevOz.ini, and only when both can be rewritten: a
 // deletion that would fail half-way loses nothing. The result is that of DevOz.ini.
 BOOL DeleteFromBothFiles(const station::ConfigPaths& paths, const char* section) {
-  if (!CanRewrite(paths.calibIni.c_str()) || !CanRewrite(paths.devOzIni.c_str())) return FALSE;
-  station::DeleteProfileSection(section, paths.calibIni.c_str());
-  return station::DeleteProfileSection(section, paths.devOzIni.c_str());
+  const char* const files[] = {paths.calibIni.c_str(), paths.devOzIni.c_str()};
+  for (const char* file : files) {
+    if (const DWORD error = WhyNotRewritable(file)) return NotDeleted(section, file, error);
+  }
+  fw::Result<void> deleted;
+  for (const char* file : files) {
+    deleted = station::DeleteProfileSection(section, file);
+    if (!deleted.Ok()) NotDeleted(section, file, deleted.code);
+  }
+  return deleted.Ok();
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <climits>
 #include <cmath>
 #include <cstdarg>
-#include <cstdio>
 #include <cstring>
 
 #include "cfgmgr/ReportFormat.h"
@@ -13,6 +12,7 @@
 #include "framework/GbkText.h"
 #include "framework/Messages.h"
 #include "framework/Text.h"
+#include "framework/Trouble.h"
 
 namespace {
 
@@ -21,8 +21,6 @@ constexpr DWORD kStyleCleared = LVS_TYPEMASK | LVS_EDITLABELS | LVS_NOSCROLL;
 constexpr DWORD kStyleSet = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | LVS_REPORT;
 constexpr DWORD kExStyleKept = LVS_EX_FULLROWSELECT | LVS_EX_SUBITEMIMAGES;
 constexpr UINT kRedrawNow = RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW;
-
-int g_preconditionFailures = 0;
 
 // OLE dates before 1899-12-30 count days backwards but the time of day forwards; this makes the
 // value grow with time everywhere.
@@ -94,13 +92,8 @@ CReportCtrl::~CReportCtrl() {
   Unsubclass();
 }
 
-int CReportCtrl::PreconditionFailures() { return g_preconditionFailures; }
-
-void CReportCtrl::ReportPrecondition(const char* what) {
-  ++g_preconditionFailures;
-  char line[160];
-  std::snprintf(line, sizeof(line), "CReportCtrl: precondition violated: %s\n", what);
-  OutputDebugStringA(line);
+void CReportCtrl::ReportPrecondition(const wchar_t* what) {
+  fw::ReportTrouble((std::wstring(L"CReportCtrl: precondition violated: ") + what).c_str());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -108,12 +101,12 @@ void CReportCtrl::ReportPrecondition(const char* what) {
 
 bool CReportCtrl::Create(HWND parent, UINT id, const RECT* rect, DWORD style) {
   if (parent == nullptr) {
-    ReportPrecondition("Create without a parent window");
+    ReportPrecondition(L"Create without a parent window");
     return false;
   }
   style = (style & ~kStyleCleared) | kStyleSet;
   if (style & LVS_NOCOLUMNHEADER) {
-    ReportPrecondition("list without a column header");
+    ReportPrecondition(L"list without a column header");
     return false;
   }
   RECT area{};
@@ -130,7 +123,7 @@ bool CReportCtrl::Create(HWND parent, UINT id, const RECT* rect, DWORD style) {
 void CReportCtrl::OnSubclassed() {
   ApplyStyleRule();
   SetExtendedStyle(0);
-  if (!HasColumnHeader()) ReportPrecondition("list without a column header");
+  if (!HasColumnHeader()) ReportPrecondition(L"list without a column header");
   AttachRecords();
 }
 
@@ -326,7 +319,7 @@ void CReportCtrl::ForgetSort() {
 void CReportCtrl::NotifyParent(UINT msg, WPARAM wParam, LPARAM lParam) const {
   HWND parent = IsWindow() ? GetParent(GetHwnd()) : nullptr;
   if (parent == nullptr) {
-    ReportPrecondition("list without a parent window");
+    ReportPrecondition(L"list without a parent window");
     return;
   }
   SendMessageW(parent, msg, wParam, lParam);
@@ -860,7 +853,7 @@ bool CReportCtrl::CaptureRow(int row, int columns, CapturedRow* out) const {
     if (column == 0) {
       out->states = StatesFromBits(item.state);
       out->record = reinterpret_cast<RowInfo*>(item.lParam);
-      if (out->record == nullptr) ReportPrecondition("row without its record");
+      if (out->record == nullptr) ReportPrecondition(L"row without its record");
     }
   }
   return true;

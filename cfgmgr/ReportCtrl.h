@@ -19,9 +19,9 @@
 // one too, and raw LVM_GETITEM / LVM_SETITEM see and set the caller's data, never the record.
 //
 // Programming errors the control checks (a row without its record, a row inserted while there is
-// no column, Create without a parent, a list without a column header) are written to the debugger
-// output (OutputDebugString) and counted (PreconditionFailures); the operation then fails with its
-// failure value and touches no memory it does not own, in release builds as well.
+// no column, Create without a parent, a list without a column header) are reported as trouble
+// (framework/Trouble.h); the operation then fails with its failure value and touches no memory it
+// does not own, in release builds as well.
 #pragma once
 
 #include <windows.h>
@@ -188,9 +188,6 @@ class CReportCtrl : public fw::Window {
   std::string GetHeaderText(int column) const;
   bool SetHeaderText(int column, const char* text);
 
-  // Violated preconditions reported by any report list of the process so far.
-  static int PreconditionFailures();
-
   static constexpr COLORREF kDefaultColour = static_cast<COLORREF>(-1);
 
  protected:
@@ -208,7 +205,7 @@ class CReportCtrl : public fw::Window {
   using ImageList = std::unique_ptr<std::remove_pointer_t<HIMAGELIST>, ImageListDestroyer>;
   static constexpr int kImageWidth = 16;  // of the row images, and the room the editor leaves for one
 
-  static void ReportPrecondition(const char* what);
+  static void ReportPrecondition(const wchar_t* what);
   void OnButton(UINT msg, WPARAM wParam, LPARAM lParam, bool left);
   bool CheckChanged(int row, bool wasChecked, bool isChecked, UINT msg);
   void OnDestroyWindow();

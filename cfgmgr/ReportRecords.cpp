@@ -98,7 +98,7 @@ LRESULT CReportCtrl::OnInsertItem(UINT msg, WPARAM wParam, LPARAM lParam) {
   LVITEMW* item = reinterpret_cast<LVITEMW*>(lParam);
   if (item == nullptr) return Default(msg, wParam, lParam);
   if (GetColumnCount() == 0) {
-    ReportPrecondition("row inserted while the list has no column");
+    ReportPrecondition(L"row inserted while the list has no column");
     return -1;
   }
   const UINT mask = item->mask;
@@ -128,7 +128,7 @@ LRESULT CReportCtrl::OnSetItem(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (item == nullptr || (item->mask & LVIF_PARAM) == 0) return Default(msg, wParam, lParam);
   RowInfo* record = RecordIn(RawParam(item->iItem));
   if (record == nullptr) {
-    if (IsValidRow(item->iItem)) ReportPrecondition("row without its record");
+    if (IsValidRow(item->iItem)) ReportPrecondition(L"row without its record");
     return FALSE;
   }
   const UINT mask = item->mask;
@@ -182,7 +182,7 @@ Record CReportCtrl::NewRecord(DWORD data) const {
 CReportCtrl::RowInfo* CReportCtrl::CheckedRecord(int row) const {
   if (!IsValidRow(row)) return nullptr;
   RowInfo* record = RecordIn(RawParam(row));
-  if (record == nullptr) ReportPrecondition("row without its record");
+  if (record == nullptr) ReportPrecondition(L"row without its record");
   return record;
 }
 

@@ -7,38 +7,38 @@
 
 namespace fw {
 
-std::wstring GbkToWide(const char* text, int length) {
+std::wstring ToWide(const char* text, UINT codePage, int length) {
   if (text == nullptr) return std::wstring();
   if (length < 0) length = static_cast<int>(std::strlen(text));
-  if (length == 0) return std::wstring();
-  const int n = MultiByteToWideChar(kGbkCodePage, 0, text, length, nullptr, 0);
-  if (n <= 0) return std::wstring();
-  std::wstring out(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(kGbkCodePage, 0, text, length, &out[0], n);
+  const int n = length > 0 ? MultiByteToWideChar(codePage, 0, text, length, nullptr, 0) : 0;
+  std::wstring out(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
+  if (n > 0) MultiByteToWideChar(codePage, 0, text, length, &out[0], n);
   return out;
 }
 
-std::string WideToGbk(const wchar_t* text, int length) {
+std::string FromWide(const wchar_t* text, UINT codePage, int length) {
   if (text == nullptr) return std::string();
   if (length < 0) length = static_cast<int>(wcslen(text));
-  if (length == 0) return std::string();
-  const int n = WideCharToMultiByte(kGbkCodePage, 0, text, length, nullptr, 0, nullptr, nullptr);
-  if (n <= 0) return std::string();
-  std::string out(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(kGbkCodePage, 0, text, length, &out[0], n, nullptr, nullptr);
+  const int n = length > 0 ? WideCharToMultiByte(codePage, 0, text, length, nullptr, 0, nullptr, nullptr) : 0;
+  std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
+  if (n > 0) WideCharToMultiByte(codePage, 0, text, length, &out[0], n, nullptr, nullptr);
   return out;
+}
+
+bool ToWide(const char* text, UINT codePage, wchar_t* buffer, std::size_t size, int length) {
+  if (buffer == nullptr || size == 0) return false;
+  if (text != nullptr && length < 0) length = static_cast<int>(std::strlen(text));
+  const int room = static_cast<int>(size - 1 < 0x7FFFFFFF ? size - 1 : 0x7FFFFFFF);
+  const int n = text != nullptr && length > 0 ? MultiByteToWideChar(codePage, 0, text, length, buffer, room) : 0;
+  buffer[n > 0 ? n : 0] = L'\0';
+  return n > 0 || text == nullptr || length <= 0;
 }
 
 BOOL SetWindowTextGbk(HWND hwnd, const char* text) {
   // The polling ticks set texts several times a second: short ones go through a fixed buffer,
   // so a tick allocates nothing.
   wchar_t wide[1024];
-  const int length = text != nullptr ? static_cast<int>(strnlen(text, sizeof wide / sizeof wide[0])) : 0;
-  if (length < static_cast<int>(sizeof wide / sizeof wide[0])) {
-    const int n = length > 0 ? MultiByteToWideChar(kGbkCodePage, 0, text, length, wide, length) : 0;
-    wide[n > 0 ? n : 0] = L'\0';
-    return SetWindowTextW(hwnd, wide);
-  }
+  if (ToWide(text, kGbkCodePage, wide, sizeof wide / sizeof wide[0])) return SetWindowTextW(hwnd, wide);
   return SetWindowTextW(hwnd, GbkToWide(text).c_str());
 }
 

@@ -1,5 +1,6 @@
-// Conversions between the stations' GBK texts and the wide API, so that everything shown on screen
-// reads correctly whatever the system code page is.
+// Conversions between the stations' GBK texts (and the other code pages the programs meet) and the
+// wide API, so that everything shown on screen reads correctly whatever the system code page is;
+// the system's texts for errors and results.
 #pragma once
 
 #include <windows.h>
@@ -13,8 +14,16 @@ namespace fw {
 
 constexpr UINT kGbkCodePage = 936;
 
-std::wstring GbkToWide(const char* text, int length = -1);
-std::string WideToGbk(const wchar_t* text, int length = -1);
+// The one pair of code-page conversions. `length` counts bytes or characters, -1: up to the
+// terminator; null converts as empty. What a code page cannot hold becomes its default character.
+std::wstring ToWide(const char* text, UINT codePage, int length = -1);
+std::string FromWide(const wchar_t* text, UINT codePage, int length = -1);
+// The same into a fixed buffer (size > 0), allocating nothing; always terminated. False, with the
+// buffer empty, when the text does not fit.
+bool ToWide(const char* text, UINT codePage, wchar_t* buffer, std::size_t size, int length = -1);
+
+inline std::wstring GbkToWide(const char* text, int length = -1) { return ToWide(text, kGbkCodePage, length); }
+inline std::string WideToGbk(const wchar_t* text, int length = -1) { return FromWide(text, kGbkCodePage, length); }
 
 // Sets a window's text from GBK bytes through the wide API.
 BOOL SetWindowTextGbk(HWND hwnd, const char* text);

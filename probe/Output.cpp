@@ -14,9 +14,10 @@ Output::~Output() {
 }
 
 bool Output::OpenFile(const std::string& utf8Path) {
-  const HANDLE file = CreateFileW(Utf8ToWide(utf8Path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  const std::wstring path = fw::ToWide(utf8Path.c_str(), CP_UTF8, static_cast<int>(utf8Path.size()));
+  const HANDLE file =
+      CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return Failed();
   if (m_owned) CloseHandle(m_handle);
   m_handle = file;
   m_owned = true;
@@ -25,14 +26,17 @@ bool Output::OpenFile(const std::string& utf8Path) {
 }
 
 bool Output::Write(const std::string& utf8) {
-  if (m_handle == nullptr || m_handle == INVALID_HANDLE_VALUE) return false;
+  if (m_handle == nullptr || m_handle == INVALID_HANDLE_VALUE) {
+    m_error = ERROR_INVALID_HANDLE;
+    return false;
+  }
   if (m_console) {
-    const std::wstring wide = Utf8ToWide(utf8);
+    const std::wstring wide = fw::ToWide(utf8.c_str(), CP_UTF8, static_cast<int>(utf8.size()));
     std::size_t done = 0;
     while (done < wide.size()) {
       const DWORD chunk = static_cast<DWORD>(wide.size() - done < 8192 ? wide.size() - done : 8192);
       DWORD written = 0;
-      if (!WriteConsoleW(m_handle, wide.data() + done, chunk, &written, nullptr) || written == 0) return false;
+      if (!WriteConsoleW(m_handle, wide.data() + done, chunk, &written, nullptr) || written == 0) return Failed();
       done += written;
     }
     return true;
@@ -42,32 +46,19 @@ bool Output::Write(const std::string& utf8) {
     DWORD written = 0;
     if (!WriteFile(m_handle, utf8.data() + done, static_cast<DWORD>(utf8.size() - done), &written, nullptr) ||
         written == 0) {
-      return false;
+      return Failed();
     }
     done += written;
   }
   return true;
 }
 
-std::string WideToUtf8(const wchar_t* text) {
-  if (text == nullptr || text[0] == L'\0') return std::string();
-  const int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  if (n <= 1) return std::string();
-  std::string out(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text, -1, &out[0], n, nullptr, nullptr);
-  out.resize(static_cast<std::size_t>(n - 1));
-  return out;
+bool Output::Failed() {
+  m_error = GetLastError();
+  if (m_error == ERROR_SUCCESS) m_error = ERROR_WRITE_FAULT;  // the system took nothing yet said yes
+  return false;
 }
 
-std::wstring Utf8ToWide(const std::string& text) {
-  if (text.empty()) return std::wstring();
-  const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  if (n <= 0) return std::wstring();
-  std::wstring out(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n);
-  return out;
-}
-
-std::string GbkToUtf8(const char* text) { return WideToUtf8(fw::GbkToWide(text).c_str()); }
+std::string Output::Failure() const { return WideToUtf8(fw::SystemErrorText(m_error).c_str()); }
 
 }  // namespace probe

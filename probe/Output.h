@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "framework/Text.h"
 #include "probe/Report.h"
 
 namespace probe {
@@ -26,16 +27,21 @@ class Output {
   // Writes the UTF-8 text whole; false when the system refused it.
   bool Write(const std::string& utf8);
 
+  // Why the last OpenFile or Write failed: the system's text, in UTF-8.
+  std::string Failure() const;
+
  private:
+  bool Failed();
+
   HANDLE m_handle;
   bool m_owned = false;
   bool m_console = false;
+  unsigned long m_error = 0;
 };
 
-std::string WideToUtf8(const wchar_t* text);
-std::wstring Utf8ToWide(const std::string& text);
+inline std::string WideToUtf8(const wchar_t* text) { return fw::FromWide(text, CP_UTF8); }
 // A GBK text of the station (caption, path) as UTF-8.
-std::string GbkToUtf8(const char* text);
+inline std::string GbkToUtf8(const char* text) { return WideToUtf8(fw::GbkToWide(text).c_str()); }
 
 
 }  // namespace probe

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/Trouble.h"
 #include "probe/Arguments.h"
 #include "probe/Output.h"
 #include "probe/Report.h"
@@ -22,6 +23,10 @@ using namespace probe;
 HANDLE g_stop = nullptr;
 // Set once the device is closed and the output complete.
 HANDLE g_finished = nullptr;
+// Standard error, where trouble goes.
+Output* g_err = nullptr;
+
+void ToStandardError(const wchar_t* line) { g_err->Write("spprobe: " + WideToUtf8(line) + "\r\n"); }
 
 BOOL WINAPI OnConsoleControl(DWORD event) {
   SetEvent(g_stop);
@@ -182,7 +187,7 @@ fw::Result<void> Operate(StationSession& session, const Invocation& invocation, 
 int Run(const Invocation& invocation, Output& out, Output& err) {
   if (invocation.command == Command::Help) return out.Write(Lines(kUsage)) ? kExitOk : kExitOutput;
   if (!invocation.outputFile.empty() && !out.OpenFile(invocation.outputFile)) {
-    err.Write("spprobe: cannot write " + invocation.outputFile + "\r\n");
+    err.Write("spprobe: cannot write " + invocation.outputFile + ": " + out.Failure() + "\r\n");
     return kExitOutput;
   }
   if (PanelIsRunning()) err.Write("spprobe: the panel (StationProbe.exe) is running and uses the same device\r\n");
@@ -220,7 +225,7 @@ int Run(const Invocation& invocation, Output& out, Output& err) {
     flagged = true;
   }
   if (result == kExitOutput) {
-    err.Write("spprobe: the output could not be written\r\n");
+    err.Write("spprobe: the output could not be written: " + out.Failure() + "\r\n");
   } else if (flagged) {
     result = kExitFaulted;
   }
@@ -232,6 +237,8 @@ int Run(const Invocation& invocation, Output& out, Output& err) {
 int main() {
   Output out(STD_OUTPUT_HANDLE);
   Output err(STD_ERROR_HANDLE);
+  g_err = &err;
+  fw::SetTroubleSink(&ToStandardError);
   Invocation invocation;
   std::string error;
   if (!ParseArguments(Arguments(), invocation, error)) {

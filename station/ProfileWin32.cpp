@@ -15,14 +15,10 @@ namespace station {
 
 namespace {
 
-std::string ToSystemCodePage(const wchar_t* text, std::size_t length) {
-  if (length == 0) return std::string();
-  const int n = WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
-  if (n <= 0) return std::string();
-  std::string out(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), &out[0], n, nullptr, nullptr);
-  return out;
-}
+// The profile functions read a file without byte-order mark in the system code page and the narrow
+// ones answer in it; converting with the same code page both ways gives the narrow functions' bytes.
+std::wstring FromSystemCodePage(const char* text) { return fw::ToWide(text, CP_ACP); }
+std::string ToSystemCodePage(const wchar_t* text, std::size_t n) { return fw::FromWide(text, CP_ACP, static_cast<int>(n)); }
 
 // Fills `list` through a profile function that answers a list of NUL-terminated strings, growing
 // the buffer until the answer fits (the functions answer size - 2 when it does not). Returns the
@@ -92,19 +88,11 @@ void Widen(const char* text, std::wstring& wide) {
 
 }  // namespace
 
-std::wstring FromSystemCodePage(const char* text) {
-  if (text == nullptr || text[0] == '\0') return std::wstring();
-  const int length = static_cast<int>(std::strlen(text));
-  const int n = MultiByteToWideChar(CP_ACP, 0, text, length, nullptr, 0);
-  if (n <= 0) return std::wstring();
-  std::wstring out(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text, length, &out[0], n);
-  return out;
-}
-
-BOOL DeleteProfileSection(const char* section, const char* gbkPath) {
-  if (section == nullptr || section[0] == '\0') return FALSE;
-  return WritePrivateProfileSectionW(FromSystemCodePage(section).c_str(), nullptr, fw::GbkToWide(gbkPath).c_str());
+fw::Result<void> DeleteProfileSection(const char* section, const char* gbkPath) {
+  if (section == nullptr || section[0] == '\0') return {fw::Status::Failed, ERROR_INVALID_PARAMETER};
+  const std::wstring name = FromSystemCodePage(section), path = fw::GbkToWide(gbkPath);
+  if (WritePrivateProfileSectionW(name.c_str(), nullptr, path.c_str())) return {};
+  return {fw::Status::Failed, GetLastError()};
 }
 
 Win32ProfileReader::Win32ProfileReader(const char* gbkPath) : m_path(fw::GbkToWide(gbkPath)) {}

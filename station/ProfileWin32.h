@@ -12,6 +12,7 @@
 
 #include <windows.h>
 
+#include "framework/Result.h"
 #include "station/Captions.h"
 
 namespace station {
@@ -27,14 +28,10 @@ struct ConfigPaths {
   }
 };
 
-// The profile functions read a file without byte-order mark in the system code page and the narrow
-// ones answer in it; converting with the same code page both ways gives the narrow functions' bytes.
-std::wstring FromSystemCodePage(const char* text);
-
 // Deletes a whole section (header and keys) from an INI file through the system's profile
 // functions. The name is as the profile functions gave it (GBK at the stations); the path is GBK.
-// Returns the system's result (nonzero: done).
-BOOL DeleteProfileSection(const char* section, const char* gbkPath);
+// Failed, with the system's error code, when the file could not be rewritten.
+fw::Result<void> DeleteProfileSection(const char* section, const char* gbkPath);
 
 // Reads one INI file through the system's private-profile functions, with their narrow semantics
 // (see ProfileReader). The path is GBK and reaches the system through the wide functions, so a path

@@ -103,23 +103,23 @@ class Parser {
     bool understood = true;
     int index = 0;
     if (SameName(section, "Inputs")) {
-      if (KeyIndex(key, "In", 0, kInputs, &index)) understood = Input(m_config.inputs[index]);
+      if (KeyIndex(key, "In", 0, station::kInputChannels, &index)) understood = Input(m_config.inputs[index]);
     } else if (SameName(section, "Analog")) {
       if (SameName(key, "SampleRate")) {
         double rate = 0.0;
         understood = ParseDouble(value, &rate) && rate > 0.0 && std::isfinite(rate);
         if (understood) m_config.sampleRate = rate;
-      } else if (KeyIndex(key, "Ch", 0, kAnalogChannels, &index)) {
+      } else if (KeyIndex(key, "Ch", 0, station::kAnalogChannels, &index)) {
         understood = Analog(m_config.analog[index]);
       }
     } else if (SameName(section, "Counters")) {
-      if (KeyIndex(key, "Rate", kFirstCounter, kCounters, &index)) {
+      if (KeyIndex(key, "Rate", station::kFirstCounterId, station::kCounters, &index)) {
         understood = Number(&m_config.counterRate[index]);
       }
     } else if (SameName(section, "Distances")) {
-      if (KeyIndex(key, "Set", kFirstDistance, kDistances, &index)) {
+      if (KeyIndex(key, "Set", station::kFirstDistanceId, station::kDistances, &index)) {
         understood = Number(&m_config.distanceSet[index]);
-      } else if (KeyIndex(key, "Speed", kFirstDistance, kDistances, &index)) {
+      } else if (KeyIndex(key, "Speed", station::kFirstDistanceId, station::kDistances, &index)) {
         understood = Number(&m_config.distanceSpeed[index]);
       }
     } else if (SameName(section, "Device")) {
@@ -148,7 +148,7 @@ class Parser {
       if (number != 0 && number != 1) return false;
       input = InputConfig{InputMode::Fixed, static_cast<int>(number), 0, 1000};
     } else if (SameName(words[0], "mirror") || SameName(words[0], "invert")) {
-      if (number < 0 || number >= kOutputs) return false;
+      if (number < 0 || number >= station::kOutputChannels) return false;
       const InputMode mode = SameName(words[0], "mirror") ? InputMode::Mirror : InputMode::Invert;
       input = InputConfig{mode, 0, static_cast<int>(number), 1000};
     } else if (SameName(words[0], "toggle")) {
@@ -253,19 +253,19 @@ class Parser {
 }  // namespace
 
 SimConfig::SimConfig() {
-  for (int i = 0; i < kInputs; ++i) {
+  for (int i = 0; i < station::kInputChannels; ++i) {
     inputs[i].mode = InputMode::Mirror;  // input i wired back from output i
     inputs[i].output = i;
   }
-  for (int i = 0; i < kAnalogChannels; ++i) {
+  for (int i = 0; i < station::kAnalogChannels; ++i) {
     analog[i].wave = Waveform::Sine;
     analog[i].offset = 0.5 * i;
     analog[i].amplitude = 0.1;
     analog[i].frequency = 1.0;
     analog[i].seed = static_cast<std::uint32_t>(i + 1);
   }
-  for (int i = 0; i < kCounters; ++i) counterRate[i] = i + 1;
-  for (int i = 0; i < kDistances; ++i) {
+  for (int i = 0; i < station::kCounters; ++i) counterRate[i] = i + 1;
+  for (int i = 0; i < station::kDistances; ++i) {
     distanceSet[i] = 1000.0;
     distanceSpeed[i] = 0.0;
   }

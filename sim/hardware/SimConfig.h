@@ -7,15 +7,9 @@
 #include <string>
 #include <vector>
 
-namespace hwsim {
+#include "station/Channels.h"
 
-constexpr int kOutputs = 24;
-constexpr int kInputs = 16;
-constexpr int kAnalogChannels = 16;
-constexpr int kCounters = 8;  // ids 200..207
-constexpr int kFirstCounter = 200;
-constexpr int kDistances = 4;  // ids 300..303
-constexpr int kFirstDistance = 300;
+namespace hwsim {
 
 enum class InputMode {
   Fixed,   // always `value`
@@ -62,12 +56,12 @@ struct FaultConfig {
 struct SimConfig {
   SimConfig();
 
-  InputConfig inputs[kInputs];
+  InputConfig inputs[station::kInputChannels];
   double sampleRate = 1000.0;  // analog samples per second
-  AnalogConfig analog[kAnalogChannels];
-  double counterRate[kCounters];     // counts per second while running
-  double distanceSet[kDistances];    // what ExtSetDis puts
-  double distanceSpeed[kDistances];  // change per second while running
+  AnalogConfig analog[station::kAnalogChannels];
+  double counterRate[station::kCounters];     // counts per second while running
+  double distanceSet[station::kDistances];    // what ExtSetDis puts
+  double distanceSpeed[station::kDistances];  // change per second while running
   std::string version = "HardwareSim 1.0";
   std::string journalFile;  // empty: no journal
   std::vector<FaultConfig> faults;

@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "framework/Text.h"
+#include "framework/Trouble.h"
+
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
 namespace hwsim {
@@ -20,14 +23,6 @@ std::wstring LibraryFolder() {
   std::wstring folder(path, n < MAX_PATH * 2 ? n : 0);
   const std::size_t slash = folder.find_last_of(L"\\/");
   return slash == std::wstring::npos ? std::wstring() : folder.substr(0, slash + 1);
-}
-
-std::wstring FromGbk(const std::string& text) {
-  if (text.empty()) return std::wstring();
-  const int n = MultiByteToWideChar(936, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
-  if (n > 0) MultiByteToWideChar(936, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
-  return wide;
 }
 
 std::string ReadSmallFile(const std::wstring& path) {
@@ -55,10 +50,21 @@ struct Simulator {
         faultsLeft(config.faults.size()) {
     for (std::size_t i = 0; i < config.faults.size(); ++i) faultsLeft[i] = config.faults[i].times;
     if (!config.journalFile.empty()) {
-      std::wstring path = FromGbk(config.journalFile);
+      std::wstring path = fw::GbkToWide(config.journalFile.c_str());
       if (!IsAbsolute(path)) path = LibraryFolder() + path;
       journal = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                             nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (journal == INVALID_HANDLE_VALUE) {
+        const std::wstring reason = fw::SystemErrorText(GetLastError());
+        fw::ReportTrouble((L"HardwareSim.ini: cannot open the journal " + path + L": " + reason).c_str());
+      }
+    }
+    // Whoever wrote a value the simulator ignores learns it: in the trouble log, and in the journal
+    // as a line no entry call can start with.
+    for (const std::string& problem : config.problems) {
+      const CJournalLine line = CJournalLine("# HardwareSim.ini: not understood, the default stays:").Text(problem.c_str());
+      fw::ReportTrouble(fw::GbkToWide(line.c_str() + 2).c_str());
+      Journal(line);
     }
   }
   ~Simulator() {
@@ -66,6 +72,18 @@ struct Simulator {
   }
   Simulator(const Simulator&) = delete;
   Simulator& operator=(const Simulator&) = delete;
+
+  // Appends the line with its CR LF, through to the file at once; allocates nothing.
+  void Journal(const CJournalLine& line) const {
+    if (journal == INVALID_HANDLE_VALUE) return;
+    char text[CJournalLine::kCapacity + 2];
+    const std::size_t n = line.size();
+    std::memcpy(text, line.c_str(), n);
+    text[n] = '\r';
+    text[n + 1] = '\n';
+    DWORD written = 0;
+    WriteFile(journal, text, static_cast<DWORD>(n + 2), &written, nullptr);
+  }
 
   SimConfig config;
   CSimStation station;
@@ -92,15 +110,7 @@ CSimStation& Station() { return Sim().station; }
 
 const FaultConfig* Enter(const CJournalLine& line) {
   Simulator& sim = Sim();
-  if (sim.journal != INVALID_HANDLE_VALUE) {
-    char text[CJournalLine::kCapacity + 2];
-    const std::size_t n = line.size();
-    std::memcpy(text, line.c_str(), n);
-    text[n] = '\r';
-    text[n + 1] = '\n';
-    DWORD written = 0;
-    WriteFile(sim.journal, text, static_cast<DWORD>(n + 2), &written, nullptr);
-  }
+  sim.Journal(line);
   // The entry name starts the line. No heap memory from here on: a fault below leaves by a jump
   // that skips destructors.
   char name[64];

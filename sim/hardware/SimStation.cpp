@@ -22,7 +22,7 @@ std::uint32_t NextNoise(std::uint32_t& state) {
 }  // namespace
 
 CSimStation::CSimStation(const SimConfig& config, std::uint64_t nowMs) : m_config(config), m_nStartMs(nowMs) {
-  for (int i = 0; i < kAnalogChannels; ++i) m_nNoise[i] = config.analog[i].seed != 0 ? config.analog[i].seed : 1;
+  for (int i = 0; i < station::kAnalogChannels; ++i) m_nNoise[i] = config.analog[i].seed != 0 ? config.analog[i].seed : 1;
 }
 
 double CSimStation::RunningMs(std::uint64_t nowMs) const {
@@ -67,14 +67,16 @@ void CSimStation::Release(std::uint64_t nowMs) {
 }
 
 void CSimStation::SetOutput(int channel, int level) {
-  if (!m_bOpen || channel < 0 || channel >= kOutputs) return;
+  if (!m_bOpen || channel < 0 || channel >= station::kOutputChannels) return;
   m_bOutputs[channel] = level != 0;
 }
 
-int CSimStation::Output(int channel) const { return channel >= 0 && channel < kOutputs && m_bOutputs[channel] ? 1 : 0; }
+int CSimStation::Output(int channel) const {
+  return channel >= 0 && channel < station::kOutputChannels && m_bOutputs[channel] ? 1 : 0;
+}
 
 int CSimStation::Input(int channel, std::uint64_t nowMs) const {
-  if (!m_bOpen || channel < 0 || channel >= kInputs) return 0;
+  if (!m_bOpen || channel < 0 || channel >= station::kInputChannels) return 0;
   const InputConfig& input = m_config.inputs[channel];
   switch (input.mode) {
     case InputMode::Fixed:
@@ -94,7 +96,7 @@ int CSimStation::Input(int channel, std::uint64_t nowMs) const {
 
 int CSimStation::ReadAnalog(int channel, float* samples, int count, std::uint64_t nowMs) {
   if (samples == nullptr || count <= 0) return 0;
-  if (!m_bOpen || channel < 0 || channel >= kAnalogChannels) {
+  if (!m_bOpen || channel < 0 || channel >= station::kAnalogChannels) {
     for (int k = 0; k < count; ++k) samples[k] = 0.0f;
     return -1;
   }
@@ -131,14 +133,14 @@ void CSimStation::ResetCounters(std::uint64_t nowMs) {
 }
 
 double CSimStation::Counter(int id, std::uint64_t nowMs) const {
-  const int i = id - kFirstCounter;
-  if (!m_bOpen || i < 0 || i >= kCounters) return 0.0;
+  const int i = id - station::kFirstCounterId;
+  if (!m_bOpen || i < 0 || i >= station::kCounters) return 0.0;
   return std::floor(m_config.counterRate[i] * (RunningMs(nowMs) - m_dCounterMark) / 1000.0);
 }
 
 int CSimStation::DistanceIndex(int id) {
-  const int i = id - kFirstDistance;
-  return i >= 0 && i < kDistances ? i : -1;
+  const int i = id - station::kFirstDistanceId;
+  return i >= 0 && i < station::kDistances ? i : -1;
 }
 
 void CSimStation::ResetDistance(int id, std::uint64_t nowMs) {

@@ -60,10 +60,10 @@ class CSimStation {
   double m_dRunningMs = 0.0;  // running time before m_nRunSinceMs
   std::uint64_t m_nRunSinceMs = 0;
   double m_dCounterMark = 0.0;  // running time at the last counter reset
-  double m_dDistanceBase[kDistances] = {};
-  double m_dDistanceMark[kDistances] = {};
-  bool m_bOutputs[kOutputs] = {};
-  std::uint32_t m_nNoise[kAnalogChannels] = {};
+  double m_dDistanceBase[station::kDistances] = {};
+  double m_dDistanceMark[station::kDistances] = {};
+  bool m_bOutputs[station::kOutputChannels] = {};
+  std::uint32_t m_nNoise[station::kAnalogChannels] = {};
 };
 
 }  // namespace hwsim

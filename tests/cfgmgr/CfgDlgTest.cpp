@@ -12,6 +12,7 @@
 
 #include "cfgmgr/CfgDlg.h"
 #include "framework/Text.h"
+#include "framework/Trouble.h"
 #include "res/resource.h"
 #include "tests/support/SystemFiles.h"
 
@@ -38,6 +39,9 @@ BOOL CALLBACK AnswerBox(HWND box, LPARAM) {
 }
 
 void CALLBACK OnAnswerTimer(HWND, UINT, UINT_PTR, DWORD) { EnumThreadWindows(GetCurrentThreadId(), AnswerBox, 0); }
+
+std::vector<std::wstring> g_trouble;
+void CollectTrouble(const wchar_t* line) { g_trouble.push_back(line); }
 
 // What a file holds less the sections `without`: blanks and empty lines do not count, as the system
 // rewrites them; comments do.
@@ -102,9 +106,10 @@ void ExpectOnlyDeleted(const Strings& gone) {
 // One walk through the manager: deletions that cannot complete are reported and change neither
 // file (from calib.ini alone, the two files would disagree): DevOz.ini held open by another
 // program, or its folder gone, and a name too long to read back, which cut to the name buffer would
-// name another section. Then checked rows and double-clicked entries go from both files, the
-// latter only after Yes.
+// name another section; the first two with the file and the system's reason in the trouble log.
+// Then checked rows and double-clicked entries go from both files, the latter only after Yes.
 TEST(CfgDlg, SectionsGoFromBothFilesOnlyAsAskedAndNothingElse) {
+  fw::SetTroubleSink(&CollectTrouble);
   char temp[MAX_PATH] = {};
   GetTempPathA(MAX_PATH, temp);
   const std::string pid = std::to_string(GetCurrentProcessId());
@@ -135,6 +140,10 @@ TEST(CfgDlg, SectionsGoFromBothFilesOnlyAsAskedAndNothingElse) {
   EXPECT_EQ(g_texts[3], g_texts[1]);
   EXPECT_EQ(g_texts[5].find("成功"), std::string::npos) << g_texts[5];
   g_texts.clear();
+  ASSERT_EQ(g_trouble.size(), 2u);
+  const std::wstring inUse = L"[brake] from " + fw::GbkToWide(devOz.c_str()) + L": ", gone = L"\\DevOz.ini: ";
+  EXPECT_TRUE(g_trouble[0].find(inUse) != std::wstring::npos && g_trouble[0].find(L" (32)") != std::wstring::npos) << g_trouble[0];
+  EXPECT_TRUE(g_trouble[1].find(gone) != std::wstring::npos && g_trouble[1].find(L" (3)") != std::wstring::npos) << g_trouble[1];
 
   const HWND list = GetDlgItem(g_dialog, IDC_CFG_REPORT);
   ListView_SetCheckState(list, 0, TRUE);  // lift
@@ -155,6 +164,10 @@ TEST(CfgDlg, SectionsGoFromBothFilesOnlyAsAskedAndNothingElse) {
   EXPECT_EQ(g_texts, (Strings{"成功删除1个配置", "是否删除【brake】配置数据?", "是否删除【brake】配置数据?",
                                      "删除【brake】配置数据成功", "是否删除【举升机】配置数据?",
                                      "删除【举升机】配置数据成功"}));
+  // The report list's own checks go the same way.
+  CReportCtrl orphan;
+  EXPECT_FALSE(orphan.Create(nullptr, 1));
+  EXPECT_EQ(g_trouble, (std::vector<std::wstring>{g_trouble[0], g_trouble[1], L"CReportCtrl: precondition violated: Create without a parent window"}));
   KillTimer(nullptr, timer);
   DeleteFileA(g_paths.calibIni.c_str());
   DeleteFileA(devOz.c_str());

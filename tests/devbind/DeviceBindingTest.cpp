@@ -179,16 +179,17 @@ const struct {
 };
 
 // Every method reaches the simulator's entry of its own name: one journal line per call, with all
-// the arguments where the export takes the slot's list (that of the first slot of the name).
+// the arguments where the export takes the slot's list (that of the first slot of the name). A
+// setting the simulator does not understand comes first, on a line no entry starts with.
 TEST(DeviceSlots, EverySlotReachesItsEntryWithItsArguments) {
   const std::string folder = BinPath("devbind_slots");
   CreateDirectoryA(folder.c_str(), nullptr);
   DeleteFileA((folder + "\\journal.txt").c_str());
   ASSERT_TRUE(CopyFileA(BinPath("Hardware.dll").c_str(), (folder + "\\Hardware.dll").c_str(), FALSE));
-  std::ofstream(folder + "\\HardwareSim.ini", std::ios::binary) << "[Journal]\r\nFile = journal.txt\r\n";
+  std::ofstream(folder + "\\HardwareSim.ini", std::ios::binary) << "[Journal]\r\nFile = journal.txt\r\n[Inputs]\r\nIn3 = sometimes\r\n";
   CHardWareDll device;
   ASSERT_TRUE(device.Load((folder + "\\Hardware.dll").c_str()));
-  std::vector<std::string> expected;
+  std::vector<std::string> expected{"# HardwareSim.ini: not understood, the default stays: \"Inputs/In3: sometimes\""};
   float samples[50];
   for (const auto& row : kRows) {
     for (std::string& part : g_journal) part.clear();

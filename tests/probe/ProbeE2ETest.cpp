@@ -200,7 +200,6 @@ TEST_F(ProbeTest, CommandsEndWithTheirCodesAndCalls) {
       {{"read"}, 4, "", "device library missing or unusable: ", "", "", "SysENV.dll", false},
       {{"read"}, 3, "", "system library SysENV.dll lacks the entry GetField2", "", "", "SysENV_probe_without_GetField2.dll"},
       {{"all-low"}, 3, "", "system library SysENV.dll missing", "", "", nullptr},
-      {{"read", "--output", "nodir\\x.csv"}, 5, "", "cannot write nodir\\x.csv"},
       {{}, 2, "", "no command"},
       {{"frob"}, 2, "", "unknown command 'frob'"},
       {{"set", "24", "1"}, 2, "", "output must be 0 to 23, not '24'"},
@@ -221,6 +220,11 @@ TEST_F(ProbeTest, CommandsEndWithTheirCodesAndCalls) {
     EXPECT_EQ(r.err.find("usage: spprobe") != std::string::npos, c.code == 2);
     EXPECT_TRUE(std::regex_match(Calls(), std::regex(c.code <= 1 ? Framed(c.calls) : ""))) << Calls();
   }
+  // An output file that cannot be made: the system's reason, and the device untouched.
+  const Result unwritable = Run({"read", "--output", "nodir\\x.csv"});
+  EXPECT_EQ(unwritable.code, 5);
+  EXPECT_TRUE(std::regex_match(unwritable.err, std::regex("spprobe: cannot write nodir\\\\x\\.csv: .+ \\(3\\)\r\n"))) << unwritable.err;
+  EXPECT_EQ(Calls(), "");
   // Beside a running panel: said, and done the same.
   const HANDLE panel = CreateMutexA(nullptr, FALSE, "StationProbe");
   const Result r = Run({"reset-counters"});
