@@ -14,7 +14,6 @@ inline bool IsControlColorMessage(UINT msg) { return msg >= WM_CTLCOLORMSGBOX &&
 
 inline int CommandId(WPARAM wParam) { return LOWORD(wParam); }
 inline int CommandCode(WPARAM wParam) { return HIWORD(wParam); }
-inline HWND CommandControl(LPARAM lParam) { return reinterpret_cast<HWND>(lParam); }
 
 inline int PointX(LPARAM lParam) { return static_cast<short>(LOWORD(lParam)); }
 inline int PointY(LPARAM lParam) { return static_cast<short>(HIWORD(lParam)); }

@@ -69,7 +69,6 @@ Window* Window::FromHandle(HWND hwnd) {
 
 void Window::SetTextGbk(const char* text) const { SetWindowTextGbk(m_hwnd, text); }
 
-std::string Window::GetTextGbk() const { return GetWindowTextGbk(m_hwnd); }
 
 LRESULT Window::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) { return Default(msg, wParam, lParam); }
 

@@ -39,7 +39,6 @@ class Window {
 
   // Text in GBK through the wide API.
   void SetTextGbk(const char* text) const;
-  std::string GetTextGbk() const;
 
   HWND GetItem(int id) const { return ::GetDlgItem(m_hwnd, id); }
   void Invalidate(BOOL erase = TRUE) const { ::InvalidateRect(m_hwnd, nullptr, erase); }

@@ -20,8 +20,6 @@ class CBDialog : public fw::Dialog {
   // BG_TILE, BG_CENTER or BG_STRETCH; any other value leaves the mode as it is.
   void SetBackgroundMode(int mode);
 
-  int GetBackgroundMode() const { return m_nBackgroundMode; }
-  HBITMAP GetBackgroundBitmap() const { return m_bmpBackground.Get(); }
   bool HasBackgroundBitmap() const { return static_cast<bool>(m_bmpBackground); }
 
  protected:

@@ -21,10 +21,7 @@ class CColorStatic : public fw::Window {
   void SetCentered(BOOL centered);
   BOOL SetTransparent(BOOL transparent);
 
-  COLORREF GetTextColor() const { return m_crText; }
   COLORREF GetBackgroundColor() const { return m_crBackground; }
-  BOOL IsCentered() const { return m_bCentered; }
-  BOOL IsTransparent() const { return m_bTransparent; }
   // The window text (GBK) as the last paint read it.
   const std::string& GetText() const { return m_strText; }
 

@@ -33,15 +33,7 @@ class CMoveControl {
   // ten items (font height + 5 each).
   static int FitComboDropDown(HWND combo);
 
-  int GetFontSize() const { return m_nFontSize; }
-  const char* GetFaceName() const { return m_szFaceName; }
   HFONT GetFont() const { return m_font.Get(); }
-  HWND GetDialog() const { return m_hDialog; }
-  BOOL IsEnabled() const { return m_bEnabled; }
-  BOOL IsLaidOut() const { return m_bLaidOut; }
-  BOOL IsFontCreated() const { return m_bFontCreated; }
-  const RECT& GetReferenceRect() const { return m_rcReference; }
-  const layout::RemainderTable& GetRemainders() const { return m_remainders; }
 
  private:
   void RelayoutChildren();

@@ -20,7 +20,6 @@ class CMemDC {
   CMemDC(const CMemDC&) = delete;
   CMemDC& operator=(const CMemDC&) = delete;
 
-  HDC GetSafeHdc() const { return m_hDC; }
   operator HDC() const { return m_hDC; }
   // False when drawing goes straight to the target (printing, metafile, or no bitmap could be made).
   bool IsBuffered() const { return m_select.has_value(); }

@@ -23,7 +23,6 @@ class CSimStation {
   void Release(std::uint64_t nowMs);
   bool IsOpen() const { return m_bOpen; }
   bool IsRunning() const { return m_bOpen && m_bRunning; }
-  const char* Identity() const { return m_szIdentity; }
 
   // Outputs 0..23; a level other than 0 switches the output on. Outside the range: ignored.
   void SetOutput(int channel, int level);
