@@ -6,8 +6,6 @@
 #pragma once
 
 #include <cstddef>
-#include <type_traits>
-#include <utility>
 
 #include "station/Profile.h"
 
@@ -42,48 +40,22 @@ class FieldSplitter {
   virtual int Field2(const char* text, char* out, int index, char delimiter) = 0;
 };
 
-// FieldSplitter over two callables, e.g. the guarded system wrappers GetField and GetField2.
-// A callable that takes a writable text gets a private copy, never the caller's buffer.
-template <typename FieldFn, typename Field2Fn>
+// FieldSplitter over two functions, e.g. the guarded system wrappers GetField and GetField2.
 class FieldFunctions final : public FieldSplitter {
  public:
-  FieldFunctions(FieldFn field, Field2Fn field2) : m_field(std::move(field)), m_field2(std::move(field2)) {}
+  using FieldFn = int (*)(const char* text, char* out, int index);
+  using Field2Fn = int (*)(const char* text, char* out, int index, char delimiter);
 
-  int Field(const char* text, char* out, int index) override {
-    if constexpr (std::is_invocable_v<FieldFn&, const char*, char*, int>) {
-      return static_cast<int>(m_field(text, out, index));
-    } else {
-      return static_cast<int>(m_field(Scratch(text), out, index));
-    }
-  }
+  FieldFunctions(FieldFn field, Field2Fn field2) : m_field(field), m_field2(field2) {}
+  int Field(const char* text, char* out, int index) override { return m_field(text, out, index); }
   int Field2(const char* text, char* out, int index, char delimiter) override {
-    if constexpr (std::is_invocable_v<Field2Fn&, const char*, char*, int, char>) {
-      return static_cast<int>(m_field2(text, out, index, delimiter));
-    } else {
-      return static_cast<int>(m_field2(Scratch(text), out, index, delimiter));
-    }
+    return m_field2(text, out, index, delimiter);
   }
 
  private:
-  char* Scratch(const char* text) {
-    std::size_t n = 0;
-    while (n + 1 < sizeof m_scratch && text[n] != '\0') {
-      m_scratch[n] = text[n];
-      ++n;
-    }
-    m_scratch[n] = '\0';
-    return m_scratch;
-  }
-
   FieldFn m_field;
   Field2Fn m_field2;
-  char m_scratch[kProfileBufferSize] = {};
 };
-
-template <typename FieldFn, typename Field2Fn>
-FieldFunctions<FieldFn, Field2Fn> MakeFieldFunctions(FieldFn field, Field2Fn field2) {
-  return FieldFunctions<FieldFn, Field2Fn>(std::move(field), std::move(field2));
-}
 
 // Collects the captions of one kind (listKey) from every section into flags/texts of count
 // channels. Sections are scanned in file order up to an empty name or one starting with a blank;

@@ -91,14 +91,13 @@ class Win32SectionReader final : public ProfileReader {
   std::map<std::string, Section> m_sections;  // by the name asked for
 };
 
-// Collects one kind of channel from the file at gbkPath, cutting texts with field and field2
-// (callables like int(const char*, char*, int) and int(const char*, char*, int, char), e.g. the
-// guarded GetField and GetField2).
-template <int N, typename FieldFn, typename Field2Fn>
-void ReadCaptionsFromFile(const char* gbkPath, FieldFn field, Field2Fn field2, const char* listKey,
-                          ChannelCaptions<N>& table) {
+// Collects one kind of channel from the file at gbkPath, cutting texts with field and field2 (e.g.
+// the guarded GetField and GetField2).
+template <int N>
+void ReadCaptionsFromFile(const char* gbkPath, FieldFunctions::FieldFn field, FieldFunctions::Field2Fn field2,
+                          const char* listKey, ChannelCaptions<N>& table) {
   Win32SectionReader profile(gbkPath);
-  auto fields = MakeFieldFunctions(std::move(field), std::move(field2));
+  FieldFunctions fields(field, field2);
   ReadCaptions(profile, fields, listKey, table);
 }
 

@@ -192,7 +192,7 @@ std::int64_t Station::WallUs() {
 void Station::RefreshCaptions() {
   // One reader for the three kinds: each section of the file is read once.
   Win32SectionReader profile(m_paths.calibIni.c_str());
-  auto fields = MakeFieldFunctions(&FieldOf, &PartOf);
+  FieldFunctions fields(&FieldOf, &PartOf);
   ClearFlags(m_captions.m_capDout);
   ClearFlags(m_captions.m_capDin);
   ClearFlags(m_captions.m_capAnalog);

@@ -577,7 +577,7 @@ void CaptionFigures() {
   const std::string calib = std::string(config) + "sp_panel_bench_captions\\Config\\calib.ini";
   const double perKey = MedianMilliseconds(1, [&] {
     station::Win32ProfileReader profile(calib.c_str());
-    auto fields = station::MakeFieldFunctions(&FieldOf, &PartOf);
+    station::FieldFunctions fields(&FieldOf, &PartOf);
     ChannelCaptions<24> dout{};
     ChannelCaptions<16> din{};
     ChannelCaptions<16> analog{};

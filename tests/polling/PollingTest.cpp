@@ -123,7 +123,7 @@ int Field(const char* text, char* out, int i) { return sim::CommaField(text, i, 
 int Field2(const char* text, char* out, int i, char c) { return sim::SeparatedField(text, i, c, out, kProfileBufferSize); }
 
 TEST(PollingTest, CaptionsReadBySectionAnswerAsThePerKeyFunction) {
-  auto fields = MakeFieldFunctions(&Field, &Field2);
+  FieldFunctions fields(&Field, &Field2);
   std::mt19937 random(20);
   auto pick = [&](const std::vector<std::string>& from) { return from[random() % from.size()]; };
   for (int file = 0; file < 60; ++file) {
