@@ -4,6 +4,7 @@
 // costly, so each scenario walks many steps in one.
 #include <windows.h>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -27,6 +28,11 @@ const char kAnalogRead[] = "ExtGetAnalog %d ptr 50";
 HWND Readout(const Panel& panel, int k) { return panel.Item(IDC_ANALOG_READOUT_0 + 2 * k); }
 bool Shows(const Panel& panel, int k, const char* text) {
   return CaptureScreen(Readout(panel, k)) == RenderReadout(Readout(panel, k), text);
+}
+std::wstring WindowText(HWND window) {
+  wchar_t text[256] = {};
+  GetWindowTextW(window, text, 256);
+  return text;
 }
 void ChooseAnalogCount(const Panel& panel, const wchar_t* count) {
   panel.Send(IDC_ANALOG_COUNT, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(count));
@@ -117,6 +123,15 @@ TEST(PanelE2E, SmallStationFromStartToEscape) {
   for (const std::string& line : Only(station.Journal(), mark, {"ExtGetAnalog"})) {
     EXPECT_LT(std::atoi(line.c_str() + 13), 4) << line;
   }
+  // The About box from the system menu: the version line is the version alone.
+  PostMessageW(panel.dialog(), WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+  const HWND about = WaitForDialogOf(panel.pid(), panel.dialog(), IDOK, "Button");
+  ASSERT_NE(about, nullptr) << "no About box";
+  std::vector<std::wstring> texts;
+  for (HWND c = GetWindow(about, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) texts.push_back(WindowText(c));
+  EXPECT_THAT(texts, testing::Contains(L"Ver " SP_VERSION));
+  Answer(about, IDOK);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
   // Enter on an output button, the Drag box and the combo closes nothing and switches nothing;
   // Escape closes like "Exit".
   mark = station.Journal().size();
