@@ -14,6 +14,7 @@
 #include "framework/Text.h"
 #include "res/resource.h"
 #include "tests/support/SystemFiles.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 
@@ -163,9 +164,7 @@ TEST(CfgDlg, SectionsGoFromBothFilesOnlyAsAskedAndNothingElse) {
 // Section names that fill the 2,000-byte listing to its last two bytes are listed whole: the system
 // answers such a list as it answers a cut one.
 TEST(CfgDlg, AListThatJustFitsIsWhole) {
-  char temp[MAX_PATH] = {};
-  GetTempPathA(MAX_PATH, temp);
-  g_paths.calibIni = temp + ("fits" + std::to_string(GetCurrentProcessId()) + ".ini");
+  g_paths.calibIni = sptest::ExeDirectory() + "\\fits" + std::to_string(GetCurrentProcessId()) + ".ini";
   std::string ini;
   for (int s = 1000; s < 1099; ++s) ini += "[" + std::to_string(s) + std::string(15, 'n') + "]\r\n";
   ASSERT_TRUE(sptest::WriteFileBytes(g_paths.calibIni, ini + "[" + std::string(17, 'z') + "]\r\n"));  // 99 x 20 + 18

@@ -4,7 +4,6 @@
 // costly, so each scenario walks many steps in one.
 #include <windows.h>
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -28,11 +27,6 @@ const char kAnalogRead[] = "ExtGetAnalog %d ptr 50";
 HWND Readout(const Panel& panel, int k) { return panel.Item(IDC_ANALOG_READOUT_0 + 2 * k); }
 bool Shows(const Panel& panel, int k, const char* text) {
   return CaptureScreen(Readout(panel, k)) == RenderReadout(Readout(panel, k), text);
-}
-std::wstring WindowText(HWND window) {
-  wchar_t text[256] = {};
-  GetWindowTextW(window, text, 256);
-  return text;
 }
 void ChooseAnalogCount(const Panel& panel, const wchar_t* count) {
   panel.Send(IDC_ANALOG_COUNT, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(count));
@@ -127,9 +121,7 @@ TEST(PanelE2E, SmallStationFromStartToEscape) {
   PostMessageW(panel.dialog(), WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
   const HWND about = WaitForDialogOf(panel.pid(), panel.dialog(), IDOK, "Button");
   ASSERT_NE(about, nullptr) << "no About box";
-  std::vector<std::wstring> texts;
-  for (HWND c = GetWindow(about, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) texts.push_back(WindowText(c));
-  EXPECT_THAT(texts, testing::Contains(L"Ver " SP_VERSION));
+  EXPECT_NE(FindWindowExW(about, nullptr, L"Static", L"Ver " SP_VERSION), nullptr) << "no line of the version alone";
   Answer(about, IDOK);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
   // Enter on an output button, the Drag box and the combo closes nothing and switches nothing;
