@@ -1,4 +1,5 @@
-# Shared by the scripts (sourced, defines functions only): the Wine environment and a private Xvfb.
+# Shared by the scripts (sourced; it only defines functions and names): the Wine environment, a
+# private Xvfb and the demo station's layout.
 # shellcheck shell=bash
 
 # sp_wine_env PREFIX: a 32-bit prefix, quiet, without the Mono/Gecko installers and menu entries,
@@ -35,3 +36,34 @@ sp_start_xvfb() {
   return 1
 }
 sp_stop_xvfb() { if [ -n "$sp_xvfb_pid" ]; then kill "$sp_xvfb_pid" 2>/dev/null || true; fi; }
+
+# The demo station, laid out alike by run, bench and package (sim/demo holds its files).
+sp_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# Where scripts/run and scripts/bench put it in a Wine prefix, as Windows names it.
+sp_demo_windows_dir='C:\Station'
+
+# sp_demo_station DEST BIN [keep]: the panel and spprobe from BIN with loginset.ini beside them (the
+# panel reads it from its working directory), the configuration in DEST/Config, the simulated
+# device library with its settings in DEST/Device. With "keep", configuration files already there
+# stay as they are.
+sp_demo_station() {
+  local dest=$1 bin=$2 demo=$sp_root/sim/demo
+  mkdir -p "$dest/Config" "$dest/Device"
+  if [ "${3:-}" != keep ] || [ ! -f "$dest/Config/calib.ini" ]; then
+    cp "$demo/calib.ini" "$demo/DevOz.ini" "$demo/sysOz.ini" "$demo/DevID.ini" "$dest/Config/"
+  fi
+  cp "$bin/StationProbe.exe" "$bin/spprobe.exe" "$demo/loginset.ini" "$dest/"
+  cp "$bin/Hardware.dll" "$demo/HardwareSim.ini" "$dest/Device/"
+}
+
+# sp_demo_prefix PREFIX BIN [keep]: the demo station in the Wine prefix at C:\Station, and the
+# simulated system library (all its names) in the system directory with SysENV.ini naming the
+# station's folders. Sets sp_demo_dir to the station's folder.
+sp_demo_prefix() {
+  local system32=$1/drive_c/windows/system32
+  sp_demo_dir=$1/drive_c/Station
+  sp_demo_station "$sp_demo_dir" "$2" "${3:-}"
+  cp "$2"/SysENV*.dll "$system32/"
+  printf '[Directories]\r\nConfig=%s\\Config\r\nDeviceLibrary=%s\\Device\r\n' "$sp_demo_windows_dir" \
+    "$sp_demo_windows_dir" >"$system32/SysENV.ini"
+}

@@ -7,9 +7,12 @@
 namespace station {
 
 float AnalogMean(const float (&samples)[kAnalogSamples]) {
+  // Built with -ffloat-store for the x87 unit (CMakeLists.txt): every value stored in a variable is
+  // rounded to float, so each addition and the division are.
   float sum = 0.0f;
   for (int i = 0; i < kAnalogSamples; ++i) sum += samples[i];
-  return sum / 50.0f;
+  const float mean = sum / 50.0f;
+  return mean;
 }
 
 char* FormatAnalog(float mean, char* out, std::size_t size) {

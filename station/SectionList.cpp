@@ -11,9 +11,10 @@ int ReadSectionNames(ProfileReader& profile, SectionNameTable& names) {
   // Whatever the reader did, the walk below ends inside the buffer.
   buffer[sizeof buffer - 1] = '\0';
   buffer[sizeof buffer - 2] = '\0';
-  // A cut list comes back as size - 2; a list that just fits may too, and then its last name is
-  // dropped as well (it cannot be told from a cut one).
-  const bool cut = got == sizeof buffer - 2;
+  // A cut list comes back as size - 2, and so does one that just fits. A larger read tells them
+  // apart: a whole list gives the same length again, a cut one more.
+  char larger[kProfileBufferSize + 2];
+  const bool cut = got == sizeof buffer - 2 && profile.SectionNames(larger, sizeof larger) != got;
 
   const char* const end = buffer + sizeof buffer;
   int count = 0;

@@ -12,6 +12,7 @@ using SectionNameTable = char[kMaxSections][kSectionNameSize];
 // The listing stops at the end of the list, at an empty name or one starting with a space (it and
 // every later name are left out) and after kMaxSections names. A name the slots cannot hold, or the
 // last name of a list that did not fit the read, is left out: cut, it would name another section.
+// When the answer leaves open whether the list was cut, the reader is asked again with more room.
 int ReadSectionNames(ProfileReader& profile, SectionNameTable& names);
 
 }  // namespace station

@@ -13,6 +13,10 @@
 
 namespace {
 
+// Texts of up to this many characters are shown without allocating once the control has painted:
+// the text, the cells and the paint's working lists keep room for them.
+constexpr std::size_t kTextKept = 63;
+
 // Draws the cells' outlines as GDI paths, with the pens and brushes of one paint.
 class GdiSegmentCanvas : public CSegmentCanvas {
  public:
@@ -72,8 +76,8 @@ class BoundsCanvas : public CSegmentCanvas {
 // Every segment is drawn, lit or not, so a cell of one shape covers the same pixels whatever its
 // mask: when no two cells come near each other, a cell redrawn alone over its old picture gives
 // the pixels a whole new picture would.
-bool CellsApart(const std::vector<CSegmentCell>& cells, const std::vector<CRealRect>& rects) {
-  std::vector<RECT> bounds;
+bool CellsApart(const std::vector<CSegmentCell>& cells, const std::vector<CRealRect>& rects, std::vector<RECT>& bounds) {
+  bounds.clear();
   for (std::size_t i = 0; i < cells.size() && i < rects.size(); ++i) {
     BoundsCanvas canvas;
     cells[i].Draw(canvas, rects[i]);
@@ -91,12 +95,7 @@ bool CellsApart(const std::vector<CSegmentCell>& cells, const std::vector<CRealR
   return true;
 }
 
-// What a cell looks like as far as its pixels go.
-struct CellLook {
-  int width;
-  int segments;
-  std::uint16_t mask;
-};
+bool SameMask(const CSegmentCell& a, const CSegmentCell& b) { return a.GetMask() == b.GetMask(); }
 
 }  // namespace
 
@@ -114,7 +113,12 @@ struct CDigistring::KeptPicture {
   POINT origin{};
   COLORREF off = 0, on = 0, background = 0;
   unsigned style = 0;
-  std::vector<CellLook> cells;
+  std::vector<CSegmentCell> cells;
+  // Working lists of a paint, their room kept: the cells' places and their outlines' bounds.
+  std::vector<CRealRect> rects;
+  std::vector<RECT> bounds;
+
+  void Reserve(std::size_t room) { cells.reserve(room); rects.reserve(room); bounds.reserve(room); }
 };
 
 CDigistring::CDigistring()
@@ -182,13 +186,19 @@ void CDigistring::ModifyDisplayStyle(unsigned remove, unsigned add) {
 }
 
 void CDigistring::RebuildCells() {
-  m_cells.clear();
   UpperCaseAscii(m_strText);
-  m_cells = BuildCells(m_strText, m_nStyle);
+  // A text has at most one cell per byte.
+  const std::size_t room = std::max(kTextKept, m_strText.size());
+  if (m_cells.capacity() < room) {
+    m_strText.reserve(room);
+    m_cells.reserve(room);
+    m_picture->Reserve(room);
+  }
+  BuildCells(m_strText, m_nStyle, m_cells);
   m_bRebuild = FALSE;
 }
 
-void CDigistring::DrawCells(HDC dc, const std::vector<CRealRect>& rects, const std::vector<bool>* only) const {
+void CDigistring::DrawCells(HDC dc, const std::vector<CRealRect>& rects, const std::vector<CSegmentCell>* shown) const {
   fw::Brush offBrush(CreateSolidBrush(m_crOff));
   fw::Brush onBrush(CreateSolidBrush(m_crOn));
   fw::Pen offPen(CreatePen(PS_SOLID, 1, MixPenColor(m_crOff, m_crBackground)));
@@ -198,7 +208,7 @@ void CDigistring::DrawCells(HDC dc, const std::vector<CRealRect>& rects, const s
   fw::ScopedSelect keepPen(dc, offPen.Get());
   GdiSegmentCanvas canvas(dc, offPen.Get(), onPen.Get(), offBrush.Get(), onBrush.Get());
   for (std::size_t i = 0; i < m_cells.size() && i < rects.size(); ++i) {
-    if (only == nullptr || (*only)[i]) m_cells[i].Draw(canvas, rects[i]);
+    if (shown == nullptr || !SameMask(m_cells[i], (*shown)[i])) m_cells[i].Draw(canvas, rects[i]);
   }
 }
 
@@ -226,14 +236,14 @@ bool CDigistring::PaintKept(HDC dc, const RECT& rect) {
     kept.bitsPerPixel = bits;
   }
 
-  const std::vector<CRealRect> rects = LayoutCells(m_cells, rect.left, rect.top, width, height, m_nStyle);
-  std::vector<CellLook> looks;
-  for (const CSegmentCell& cell : m_cells) looks.push_back({cell.GetWidth(), cell.GetSegmentCount(), cell.GetMask()});
-  auto sameShape = [](const CellLook& a, const CellLook& b) { return a.width == b.width && a.segments == b.segments; };
+  std::vector<CRealRect>& rects = kept.rects;
+  LayoutCells(m_cells, rect.left, rect.top, width, height, m_nStyle, rects);
   const bool samePlaces = kept.drawn && kept.apart && kept.origin.x == rect.left && kept.origin.y == rect.top &&
                           kept.off == m_crOff && kept.on == m_crOn && kept.background == m_crBackground &&
-                          kept.style == m_nStyle && kept.cells.size() == looks.size() &&
-                          std::equal(looks.begin(), looks.end(), kept.cells.begin(), sameShape);
+                          kept.style == m_nStyle && kept.cells.size() == m_cells.size() &&
+                          std::equal(m_cells.begin(), m_cells.end(), kept.cells.begin(), [](const auto& a, const auto& b) {
+                            return a.GetWidth() == b.GetWidth() && a.GetSegmentCount() == b.GetSegmentCount();
+                          });
   HDC mem = kept.dc->Get();
   // Logical coordinates as in the target: the rectangle's corner is the bitmap's origin.
   SetWindowOrgEx(mem, rect.left, rect.top, nullptr);
@@ -241,12 +251,9 @@ bool CDigistring::PaintKept(HDC dc, const RECT& rect) {
   if (!samePlaces) {
     ExtTextOutW(mem, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
     DrawCells(mem, rects, nullptr);
-    kept.apart = CellsApart(m_cells, rects);
-  } else {
-    std::vector<bool> changed(looks.size());
-    bool any = false;
-    for (std::size_t i = 0; i < looks.size(); ++i) any |= changed[i] = looks[i].mask != kept.cells[i].mask;
-    if (any) DrawCells(mem, rects, &changed);
+    kept.apart = CellsApart(m_cells, rects, kept.bounds);
+  } else if (!std::equal(m_cells.begin(), m_cells.end(), kept.cells.begin(), SameMask)) {
+    DrawCells(mem, rects, &kept.cells);
   }
   kept.drawn = true;
   kept.origin = POINT{rect.left, rect.top};
@@ -254,7 +261,7 @@ bool CDigistring::PaintKept(HDC dc, const RECT& rect) {
   kept.on = m_crOn;
   kept.background = m_crBackground;
   kept.style = m_nStyle;
-  kept.cells = std::move(looks);
+  kept.cells = m_cells;  // into the room kept
   BitBlt(dc, rect.left, rect.top, width, height, mem, rect.left, rect.top, SRCCOPY);
   return true;
 }
@@ -266,8 +273,9 @@ void CDigistring::Paint(HDC dc, const RECT& rect) {
   if (!PaintKept(dc, rect)) {
     // Memory, printer and mapped contexts: drawn afresh through a buffer of their own.
     CMemDC mem(dc, rect);
-    DrawCells(mem, LayoutCells(m_cells, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, m_nStyle),
-              nullptr);
+    std::vector<CRealRect>& rects = m_picture->rects;
+    LayoutCells(m_cells, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, m_nStyle, rects);
+    DrawCells(mem, rects, nullptr);
   }
   SetBkColor(dc, previousBackground);
 }

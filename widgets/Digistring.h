@@ -24,7 +24,8 @@ class CDigistring : public fw::Window {
   ~CDigistring() override;
 
   // Stores the text (nullptr counts as empty) and repaints, unless it equals the stored text. A
-  // visible control paints at once, as the system's static controls show a new text.
+  // visible control paints at once, as the system's static controls show a new text; once it has
+  // painted, a text of up to 63 characters is shown without allocating.
   void SetText(const char* text);
   // printf-style into a 256-byte buffer (at most 255 characters kept), then SetText.
   void Format(const char* format, ...) SP_PRINTF_FORMAT(2, 3);
@@ -56,8 +57,8 @@ class CDigistring : public fw::Window {
 
   void RebuildCells();
   void Repaint() const;
-  // Draws the cells at rects into dc, every one or those marked in `only`.
-  void DrawCells(HDC dc, const std::vector<CRealRect>& rects, const std::vector<bool>* only) const;
+  // Draws the cells at rects into dc: every one, or those that differ from the cells `shown` there.
+  void DrawCells(HDC dc, const std::vector<CRealRect>& rects, const std::vector<CSegmentCell>* shown) const;
   // Paints through the kept picture; false where dc needs the picture drawn afresh.
   bool PaintKept(HDC dc, const RECT& rect);
 

@@ -1,5 +1,7 @@
 #include "widgets/DotCell.h"
 
+#include <vector>
+
 namespace {
 
 constexpr DesignPoint kUpperDot[] = {{4, 23}, {4, 32}, {13, 32}, {13, 23}};
@@ -22,11 +24,9 @@ bool CDotCell::MaskFor(char c, std::uint16_t& mask) {
   return false;
 }
 
-void CDotCell::BuildSegments(std::uint16_t mask, unsigned) {
-  m_segments.clear();
-  m_segments.reserve(3);
-  m_segments.push_back(PolygonOf(kUpperDot));
-  m_segments.push_back(PolygonOf(kLowerDot));
-  m_segments.push_back(PolygonOf(kDecimalPoint));
+void CDotCell::BuildSegments(std::uint16_t mask, unsigned style) {
+  m_segments = SharedOutlines(style, [](bool) {
+    return std::vector<CSegmentPath>{PolygonOf(kUpperDot), PolygonOf(kLowerDot), PolygonOf(kDecimalPoint)};
+  });
   m_wMask = mask;
 }

@@ -1,6 +1,6 @@
 #include "widgets/FourteenSegmentCell.h"
 
-#include "widgets/SegmentStyle.h"
+#include <vector>
 
 namespace {
 
@@ -58,28 +58,28 @@ bool CFourteenSegmentCell::MaskFor(char c, std::uint16_t& mask) {
 }
 
 void CFourteenSegmentCell::BuildSegments(std::uint16_t mask, unsigned style) {
-  const bool rounded = (style & SEGSTYLE_ROUNDED) != 0;
-  const CSegmentPath bar = rounded ? OutlineOf(kRoundCentreBar) : PolygonOf(kCentreBar);
-  const CSegmentPath diagonal = rounded ? OutlineOf(kRoundDiagonal) : PolygonOf(kDiagonal);
-  const CSegmentPath half = rounded ? OutlineOf(kRoundMiddleHalf) : PolygonOf(kMiddleHalf);
-  const CSegmentPath side = rounded ? OutlineOf(kRoundSide) : PolygonOf(kSide);
-  const CSegmentPath top = rounded ? OutlineOf(kRoundTop) : PolygonOf(kTop);
-
-  m_segments.clear();
-  m_segments.reserve(14);
-  m_segments.push_back(bar);                                           // 0 upper centre bar
-  m_segments.push_back(diagonal);                                      // 1 upper-left diagonal
-  m_segments.push_back(diagonal.Mirrored(Mirror::kHorizontal, kWidth));  // 2 upper-right diagonal
-  m_segments.push_back(diagonal.Mirrored(Mirror::kVertical, kWidth));    // 3 lower-left diagonal
-  m_segments.push_back(diagonal.Mirrored(Mirror::kPoint, kWidth));       // 4 lower-right diagonal
-  m_segments.push_back(bar.Mirrored(Mirror::kVertical, kWidth));         // 5 lower centre bar
-  m_segments.push_back(half);                                          // 6 middle, left half
-  m_segments.push_back(half.Mirrored(Mirror::kHorizontal, kWidth));      // 7 middle, right half
-  m_segments.push_back(side);                                          // 8 upper left
-  m_segments.push_back(side.Mirrored(Mirror::kVertical, kWidth));        // 9 lower left
-  m_segments.push_back(top.Mirrored(Mirror::kVertical, kWidth));         // 10 bottom
-  m_segments.push_back(side.Mirrored(Mirror::kPoint, kWidth));           // 11 lower right
-  m_segments.push_back(side.Mirrored(Mirror::kHorizontal, kWidth));      // 12 upper right
-  m_segments.push_back(top);                                           // 13 top
+  m_segments = SharedOutlines(style, [](bool rounded) {
+    const CSegmentPath bar = rounded ? OutlineOf(kRoundCentreBar) : PolygonOf(kCentreBar);
+    const CSegmentPath diagonal = rounded ? OutlineOf(kRoundDiagonal) : PolygonOf(kDiagonal);
+    const CSegmentPath half = rounded ? OutlineOf(kRoundMiddleHalf) : PolygonOf(kMiddleHalf);
+    const CSegmentPath side = rounded ? OutlineOf(kRoundSide) : PolygonOf(kSide);
+    const CSegmentPath top = rounded ? OutlineOf(kRoundTop) : PolygonOf(kTop);
+    return std::vector<CSegmentPath>{
+        bar,                                           // 0 upper centre bar
+        diagonal,                                      // 1 upper-left diagonal
+        diagonal.Mirrored(Mirror::kHorizontal, kWidth),  // 2 upper-right diagonal
+        diagonal.Mirrored(Mirror::kVertical, kWidth),    // 3 lower-left diagonal
+        diagonal.Mirrored(Mirror::kPoint, kWidth),       // 4 lower-right diagonal
+        bar.Mirrored(Mirror::kVertical, kWidth),         // 5 lower centre bar
+        half,                                          // 6 middle, left half
+        half.Mirrored(Mirror::kHorizontal, kWidth),      // 7 middle, right half
+        side,                                          // 8 upper left
+        side.Mirrored(Mirror::kVertical, kWidth),        // 9 lower left
+        top.Mirrored(Mirror::kVertical, kWidth),         // 10 bottom
+        side.Mirrored(Mirror::kPoint, kWidth),           // 11 lower right
+        side.Mirrored(Mirror::kHorizontal, kWidth),      // 12 upper right
+        top,                                           // 13 top
+    };
+  });
   m_wMask = mask;
 }

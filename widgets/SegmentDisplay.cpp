@@ -27,8 +27,8 @@ void AppendCell(std::vector<CSegmentCell>& cells, std::uint16_t mask, unsigned s
 
 }  // namespace
 
-std::vector<CSegmentCell> BuildCells(const std::string& text, unsigned style) {
-  std::vector<CSegmentCell> cells;
+void BuildCells(const std::string& text, unsigned style, std::vector<CSegmentCell>& cells) {
+  cells.clear();
   std::size_t i = 0;
   while (i < text.size()) {
     const std::size_t len = fw::GbkCharLength(text.c_str() + i);
@@ -45,7 +45,6 @@ std::vector<CSegmentCell> BuildCells(const std::string& text, unsigned style) {
       AppendCell<CDotCell>(cells, mask, style);
     }
   }
-  return cells;
 }
 
 int TotalWidth(const std::vector<CSegmentCell>& cells) {
@@ -54,11 +53,11 @@ int TotalWidth(const std::vector<CSegmentCell>& cells) {
   return total;
 }
 
-std::vector<CRealRect> LayoutCells(const std::vector<CSegmentCell>& cells, double left, double top, double width,
-                                   double height, unsigned style) {
-  std::vector<CRealRect> rects;
+void LayoutCells(const std::vector<CSegmentCell>& cells, double left, double top, double width, double height,
+                 unsigned style, std::vector<CRealRect>& rects) {
+  rects.clear();
   const int total = TotalWidth(cells);
-  if (total <= 0) return rects;
+  if (total <= 0) return;
   double sx = width / total;
   double sy = height / kCellHeight;
   double x = left;
@@ -68,13 +67,11 @@ std::vector<CRealRect> LayoutCells(const std::vector<CSegmentCell>& cells, doubl
     x += (width - total * sx) / 2;
     y += (height - kCellHeight * sy) / 2;
   }
-  rects.reserve(cells.size());
   for (const CSegmentCell& cell : cells) {
     const double w = cell.GetWidth() * sx;
     rects.emplace_back(x, y, x + w, y + kCellHeight * sy);
     x += w;
   }
-  return rects;
 }
 
 std::uint32_t MixPenColor(std::uint32_t segment, std::uint32_t background) {

@@ -6,6 +6,8 @@ namespace {
 
 // GDI keeps coordinates within 27 bits; anything beyond is a broken rectangle, not a drawing.
 constexpr double kCoordinateLimit = 134217727.0;
+// Room for a run of curve points on the stack: the longest outline of the tables has 17 points.
+constexpr int kRunOnStack = 24;
 
 double Cubic0(double t) { return (1 - t) * (1 - t) * (1 - t); }
 double Cubic1(double t) { return 3 * (1 - t) * (1 - t) * t; }
@@ -38,18 +40,14 @@ void FitCubicControls(const RealPoint* points, int count, RealPoint& control1, R
   control2 = points[last - 1 > 0 ? last - 1 : last];
   if (count < 3) return;
 
-  // Chord-length parameters of the interior points.
-  std::vector<double> t(static_cast<std::size_t>(count), 0.0);
+  // Chord-length parameters of the interior points: the length up to each, over the whole length.
+  auto chord = [&](int i) { return std::hypot(points[i].x - points[i - 1].x, points[i].y - points[i - 1].y); };
   double length = 0;
-  for (int i = 1; i < count; ++i) {
-    length += std::hypot(points[i].x - points[i - 1].x, points[i].y - points[i - 1].y);
-    t[static_cast<std::size_t>(i)] = length;
-  }
+  for (int i = 1; i < count; ++i) length += chord(i);
   if (!(length > 0)) return;
-  for (double& v : t) v /= length;
 
   if (count == 3) {
-    const double s = t[1];
+    const double s = chord(1) / length;
     const double weight = Cubic1(s) + Cubic2(s);
     if (weight < 1e-9) return;
     const RealPoint c{(points[1].x - Cubic0(s) * p0.x - Cubic3(s) * p3.x) / weight,
@@ -59,10 +57,11 @@ void FitCubicControls(const RealPoint* points, int count, RealPoint& control1, R
     return;
   }
 
-  double a11 = 0, a12 = 0, a22 = 0;
+  double a11 = 0, a12 = 0, a22 = 0, along = 0;
   RealPoint r1{0, 0}, r2{0, 0};
   for (int i = 1; i < last; ++i) {
-    const double s = t[static_cast<std::size_t>(i)];
+    along += chord(i);
+    const double s = along / length;
     const double b1 = Cubic1(s), b2 = Cubic2(s);
     const double qx = points[i].x - Cubic0(s) * p0.x - Cubic3(s) * p3.x;
     const double qy = points[i].y - Cubic0(s) * p0.y - Cubic3(s) * p3.y;
@@ -122,7 +121,6 @@ void CSegmentPath::Trace(CPathSink& sink, const CRealRect& rect, int cellWidth) 
   };
   auto isCurve = [&](int i) { return m_kinds[static_cast<std::size_t>(i)] == kPointCurve; };
 
-  std::vector<RealPoint> run;
   bool started = false;
   int i = 0;
   while (i < m_nCount) {
@@ -149,10 +147,14 @@ void CSegmentPath::Trace(CPathSink& sink, const CRealRect& rect, int cellWidth) 
       ++i;
       continue;
     }
-    run.clear();
-    for (int k = start; k <= end; ++k) run.push_back(real(k));
+    // On the stack for every outline of the tables: a paint allocates nothing.
+    const int n = end - start + 1;
+    RealPoint kept[kRunOnStack];
+    std::vector<RealPoint> longer(n > kRunOnStack ? static_cast<std::size_t>(n) : 0);
+    RealPoint* run = n > kRunOnStack ? longer.data() : kept;
+    for (int k = 0; k < n; ++k) run[k] = real(start + k);
     RealPoint c1, c2;
-    FitCubicControls(run.data(), static_cast<int>(run.size()), c1, c2);
+    FitCubicControls(run, n, c1, c2);
     sink.BezierTo({RoundDeviceCoordinate(c1.x), RoundDeviceCoordinate(c1.y)},
                   {RoundDeviceCoordinate(c2.x), RoundDeviceCoordinate(c2.y)}, device(end));
     i = end + 1;

@@ -1,6 +1,6 @@
 #include "widgets/SevenSegmentCell.h"
 
-#include "widgets/SegmentStyle.h"
+#include <vector>
 
 namespace {
 
@@ -45,29 +45,16 @@ bool CSevenSegmentCell::MaskFor(char c, std::uint16_t& mask) {
 }
 
 void CSevenSegmentCell::BuildSegments(std::uint16_t mask, unsigned style) {
-  m_segments.clear();
-  m_segments.reserve(7);
-  if (style & SEGSTYLE_ROUNDED) {
-    const CSegmentPath top = OutlineOf(kRoundTop);
-    const CSegmentPath left = OutlineOf(kRoundLeft);
-    const CSegmentPath right = OutlineOf(kRoundRight);
-    m_segments.push_back(top);
-    m_segments.push_back(left);
-    m_segments.push_back(right);
-    m_segments.push_back(OutlineOf(kRoundMiddle));
-    m_segments.push_back(left.Mirrored(Mirror::kVertical, kWidth));
-    m_segments.push_back(right.Mirrored(Mirror::kVertical, kWidth));
-    m_segments.push_back(top.Mirrored(Mirror::kVertical, kWidth));
-  } else {
-    const CSegmentPath top = PolygonOf(kTop);
-    const CSegmentPath upperLeft = PolygonOf(kUpperLeft);
-    m_segments.push_back(top);
-    m_segments.push_back(upperLeft);
-    m_segments.push_back(upperLeft.Mirrored(Mirror::kHorizontal, kWidth));
-    m_segments.push_back(PolygonOf(kMiddle));
-    m_segments.push_back(upperLeft.Mirrored(Mirror::kVertical, kWidth));
-    m_segments.push_back(upperLeft.Mirrored(Mirror::kPoint, kWidth));
-    m_segments.push_back(top.Mirrored(Mirror::kVertical, kWidth));
-  }
+  m_segments = SharedOutlines(style, [](bool rounded) {
+    if (rounded) {
+      const CSegmentPath top = OutlineOf(kRoundTop), left = OutlineOf(kRoundLeft), right = OutlineOf(kRoundRight);
+      return std::vector<CSegmentPath>{top, left, right, OutlineOf(kRoundMiddle), left.Mirrored(Mirror::kVertical, kWidth),
+                                       right.Mirrored(Mirror::kVertical, kWidth), top.Mirrored(Mirror::kVertical, kWidth)};
+    }
+    const CSegmentPath top = PolygonOf(kTop), upperLeft = PolygonOf(kUpperLeft);
+    return std::vector<CSegmentPath>{top, upperLeft, upperLeft.Mirrored(Mirror::kHorizontal, kWidth), PolygonOf(kMiddle),
+                                     upperLeft.Mirrored(Mirror::kVertical, kWidth),
+                                     upperLeft.Mirrored(Mirror::kPoint, kWidth), top.Mirrored(Mirror::kVertical, kWidth)};
+  });
   m_wMask = mask;
 }

@@ -9,18 +9,49 @@
 #include <string>
 #include <vector>
 
-#include "BenchProfile.h"
+#include "sim/sysenv/FieldSplit.h"
+#include "station/Channels.h"
 #include "station/ProfileWin32.h"
-#include "framework/Text.h"
+#include "tests/captions/CaptionsFakes.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 
-using bench::CommaField;
-using bench::Field2;
+// The simulated system library's field splitting, as the panel meets it on the demo station.
+int CommaField(const char* text, char* out, int index) {
+  return static_cast<int>(sim::CommaField(text, index, out, station::kProfileBufferSize));
+}
+int Field2(const char* text, char* out, int index, char delimiter) {
+  return static_cast<int>(sim::SeparatedField(text, index, delimiter, out, station::kProfileBufferSize));
+}
+
+// The tests' reader takes lines ended by LF alone.
+std::string WithoutCarriageReturns(std::string text) {
+  text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+  return text;
+}
+
+// calib.ini in memory (the tests' reader), counting the reads the collection makes.
+class CountingProfile final : public station::ProfileReader {
+ public:
+  explicit CountingProfile(const std::string& ini) : file_(WithoutCarriageReturns(ini)) {}
+  std::size_t SectionNames(char* buffer, std::size_t size) override {
+    ++reads;
+    return file_.SectionNames(buffer, size);
+  }
+  std::size_t String(const char* section, const char* key, char* buffer, std::size_t size) override {
+    ++reads;
+    return file_.String(section, key, buffer, size);
+  }
+  int reads = 0;
+
+ private:
+  captest::MemoryProfile file_;
+};
 
 std::string MakeIni(int sections, int keysPerKind) {
   std::string ini;
-  const char* kinds[] = {"AllTD_Dout", "AllTD_Din", "AllTD_A"};
+  const char* kinds[] = {station::kDoutListKey, station::kDinListKey, station::kAnalogListKey};
   for (int s = 0; s < sections; ++s) {
     ini += "[Device" + std::to_string(s) + "]\r\n";
     for (int k = 0; k < 3; ++k) {
@@ -29,7 +60,7 @@ std::string MakeIni(int sections, int keysPerKind) {
       for (int i = 0; i < keysPerKind; ++i) {
         const std::string key = std::string(1, static_cast<char>('a' + k)) + std::to_string(i);
         list += (i ? "," : "") + key;
-        keys += key + "=" + std::to_string(i % 16) + "\r\n" + key + "[About]=\xC7\xB0\xB9\xE2\xB5\xE7" +
+        keys += key + "=" + std::to_string(i % station::kInputChannels) + "\r\n" + key + "[About]=\xC7\xB0\xB9\xE2\xB5\xE7" +
                 std::to_string(s % 4) + "(x) 24V\r\n";
       }
       ini += std::string(kinds[k]) + "=" + list + "\r\n" + keys;
@@ -40,20 +71,16 @@ std::string MakeIni(int sections, int keysPerKind) {
 
 // Median milliseconds of one round (the three kinds).
 double ReadAllKinds(const std::string& path, int rounds) {
-  LARGE_INTEGER freq;
-  QueryPerformanceFrequency(&freq);
   std::vector<double> times;
   for (int r = 0; r < rounds; ++r) {
-    LARGE_INTEGER start, end;
-    QueryPerformanceCounter(&start);
-    ChannelCaptions<24> dout{};
-    ChannelCaptions<16> din{};
-    ChannelCaptions<16> analog{};
+    const double start = sptest::Seconds();
+    ChannelCaptions<station::kOutputChannels> dout{};
+    ChannelCaptions<station::kInputChannels> din{};
+    ChannelCaptions<station::kAnalogChannels> analog{};
     station::ReadCaptionsFromFile(path.c_str(), &CommaField, &Field2, station::kDoutListKey, dout);
     station::ReadCaptionsFromFile(path.c_str(), &CommaField, &Field2, station::kDinListKey, din);
     station::ReadCaptionsFromFile(path.c_str(), &CommaField, &Field2, station::kAnalogListKey, analog);
-    QueryPerformanceCounter(&end);
-    times.push_back(1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(freq.QuadPart));
+    times.push_back((sptest::Seconds() - start) * 1000.0);
   }
   std::sort(times.begin(), times.end());
   return times[times.size() / 2];
@@ -61,22 +88,20 @@ double ReadAllKinds(const std::string& path, int rounds) {
 
 // The same collection on the file held in memory: the share of the collection itself.
 double ReadAllKindsInMemory(const std::string& ini, int rounds) {
-  bench::MemoryProfile profile(ini);
-  bench::CommaFields fields;
-  LARGE_INTEGER freq, start, end;
-  QueryPerformanceFrequency(&freq);
-  QueryPerformanceCounter(&start);
+  CountingProfile profile(ini);
+  station::FieldFunctions fields(&CommaField, &Field2);
+  const double start = sptest::Seconds();
   for (int r = 0; r < rounds; ++r) {
-    ChannelCaptions<24> dout{};
-    ChannelCaptions<16> din{};
-    ChannelCaptions<16> analog{};
+    ChannelCaptions<station::kOutputChannels> dout{};
+    ChannelCaptions<station::kInputChannels> din{};
+    ChannelCaptions<station::kAnalogChannels> analog{};
     station::ReadCaptions(profile, fields, station::kDoutListKey, dout);
     station::ReadCaptions(profile, fields, station::kDinListKey, din);
     station::ReadCaptions(profile, fields, station::kAnalogListKey, analog);
   }
-  QueryPerformanceCounter(&end);
+  const double ms = (sptest::Seconds() - start) * 1000.0 / rounds;
   std::printf("  (%d profile reads per round)\n", profile.reads / rounds);
-  return 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(freq.QuadPart) / rounds;
+  return ms;
 }
 
 }  // namespace

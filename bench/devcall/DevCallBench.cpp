@@ -11,17 +11,13 @@
 #include "devbind/DeviceCall.h"
 #include "devbind/HardWareDll.h"
 #include "framework/NativeCall.h"
+#include "station/Channels.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 
 constexpr int kCalls = 200000;
 constexpr int kRuns = 7;
-
-double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
-  LARGE_INTEGER frequency;
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // Median nanoseconds per call of `body`, which makes kCalls calls.
 template <typename Body>
@@ -29,22 +25,12 @@ double NanosecondsPerCall(Body body) {
   std::vector<double> runs;
   body();  // warm up
   for (int r = 0; r < kRuns; ++r) {
-    LARGE_INTEGER start;
-    LARGE_INTEGER end;
-    QueryPerformanceCounter(&start);
+    const double start = sptest::Seconds();
     body();
-    QueryPerformanceCounter(&end);
-    runs.push_back(Seconds(start, end) * 1e9 / kCalls);
+    runs.push_back((sptest::Seconds() - start) * 1e9 / kCalls);
   }
   std::sort(runs.begin(), runs.end());
   return runs[runs.size() / 2];
-}
-
-std::string ExeFolder() {
-  char path[MAX_PATH];
-  const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string folder(path, n);
-  return folder.substr(0, folder.find_last_of('\\'));
 }
 
 volatile int g_sink;
@@ -54,7 +40,7 @@ volatile float g_floatSink;
 
 int main() {
   CHardWareDll device;
-  const std::string library = ExeFolder() + "\\devbench_device.dll";
+  const std::string library = sptest::ExeDirectory() + "\\devbench_device.dll";
   if (!device.Load(library.c_str()) || device.GetEntry(3) == nullptr || device.GetEntry(9) == nullptr) {
     std::fprintf(stderr, "devcall_bench: cannot load %s\n", library.c_str());
     return 1;
@@ -64,33 +50,37 @@ int main() {
   IntEntry volatile intEntry = reinterpret_cast<IntEntry>(const_cast<void*>(device.GetEntry(3)));
   FloatEntry volatile floatEntry = reinterpret_cast<FloatEntry>(const_cast<void*>(device.GetEntry(9)));
 
+  // Every call reads an input or a distance of the channel map, in turn.
+  using station::Kind;
+  const auto input = [](int i) { return station::DeviceId(Kind::Input, i % station::kInputChannels); };
+  const auto distance = [](int i) { return station::DeviceId(Kind::Distance, i % station::kDistances); };
   const double direct = NanosecondsPerCall([&] {
     int sum = 0;
-    for (int i = 0; i < kCalls; ++i) sum += intEntry(i);
+    for (int i = 0; i < kCalls; ++i) sum += intEntry(input(i));
     g_sink = sum;
   });
   const double native = NanosecondsPerCall([&] {
     std::uint32_t sum = 0;
     const void* entry = device.GetEntry(3);
     for (int i = 0; i < kCalls; ++i) {
-      const std::uint32_t arg = static_cast<std::uint32_t>(i);
+      const std::uint32_t arg = static_cast<std::uint32_t>(input(i));
       sum += fw::CallNative(entry, &arg, 1).eax;
     }
     g_sink = static_cast<int>(sum);
   });
   const double guarded = NanosecondsPerCall([&] {
     int sum = 0;
-    for (int i = 0; i < kCalls; ++i) sum += device.ExtInPutDig(i);
+    for (int i = 0; i < kCalls; ++i) sum += device.ExtInPutDig(input(i));
     g_sink = sum;
   });
   const double directFloat = NanosecondsPerCall([&] {
     float sum = 0;
-    for (int i = 0; i < kCalls; ++i) sum += floatEntry(i & 7);
+    for (int i = 0; i < kCalls; ++i) sum += floatEntry(distance(i));
     g_floatSink = sum;
   });
   const double guardedFloat = NanosecondsPerCall([&] {
     float sum = 0;
-    for (int i = 0; i < kCalls; ++i) sum += device.ExtGetDis(i & 7);
+    for (int i = 0; i < kCalls; ++i) sum += device.ExtGetDis(distance(i));
     g_floatSink = sum;
   });
 

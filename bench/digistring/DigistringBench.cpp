@@ -1,5 +1,6 @@
-// Paint cost of the panel's sixteen analog read-outs, against sixteen plain static texts of the same
-// size showing new texts, and proof that painting releases its GDI objects. Prints figures only.
+// Paint cost of the panel's analog read-outs (one per analog channel), against as many plain static
+// texts of the same size showing new texts, and proof that painting releases its GDI objects.
+// Prints figures only.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -9,11 +10,14 @@
 
 #include "DigistringBenchIds.h"
 #include "framework/Dialog.h"
+#include "station/Channels.h"
+#include "tests/soak/ProcessCounts.h"
+#include "tests/support/TestSupport.h"
 #include "widgets/Digistring.h"
 
 namespace {
 
-constexpr int kDisplays = 16;
+constexpr int kDisplays = station::kAnalogChannels;  // the template has items for 16
 
 class BenchDialog : public fw::Dialog {
  public:
@@ -26,25 +30,6 @@ class BenchDialog : public fw::Dialog {
     for (int k = 0; k < kDisplays; ++k) BindItem(IDC_READOUT0 + k, readouts[k]);
   }
 };
-
-double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-void Pump() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
 
 // One round: every display repaints through WM_PAINT, or with `newText` each gets a changed value (as
 // the polling cycle does) and shows it.
@@ -83,9 +68,9 @@ Timing Summary(std::vector<double> times) {
 Timing TimeRounds(BenchDialog& dialog, bool newText, int rounds) {
   std::vector<double> times;
   for (int r = 0; r < rounds; ++r) {
-    const double start = Now();
+    const double start = sptest::Seconds();
     PaintRound(dialog, newText, r);
-    times.push_back((Now() - start) * 1000.0);
+    times.push_back((sptest::Seconds() - start) * 1000.0);
   }
   return Summary(times);
 }
@@ -94,12 +79,12 @@ Timing TimeRounds(BenchDialog& dialog, bool newText, int rounds) {
 void TimeAgainstStatics(BenchDialog& dialog, int rounds, Timing& readouts, Timing& statics) {
   std::vector<double> a, b;
   for (int r = 0; r < rounds; ++r) {
-    double start = Now();
+    double start = sptest::Seconds();
     PaintRound(dialog, true, r);
-    a.push_back((Now() - start) * 1000.0);
-    start = Now();
+    a.push_back((sptest::Seconds() - start) * 1000.0);
+    start = sptest::Seconds();
     StaticRound(dialog, r);
-    b.push_back((Now() - start) * 1000.0);
+    b.push_back((sptest::Seconds() - start) * 1000.0);
   }
   readouts = Summary(a);
   statics = Summary(b);
@@ -112,14 +97,14 @@ double TimeOffScreen(BenchDialog& dialog, int width, int height, int rounds) {
   HDC mem = CreateCompatibleDC(screen);
   HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
   HGDIOBJ previous = SelectObject(mem, bitmap);
-  const double start = Now();
+  const double start = sptest::Seconds();
   for (int r = 0; r < rounds; ++r) {
     for (CDigistring& readout : dialog.readouts) {
       SendMessageW(readout.GetHwnd(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(mem), PRF_CLIENT);
     }
   }
   GdiFlush();
-  const double ms = (Now() - start) * 1000.0 / rounds;
+  const double ms = (sptest::Seconds() - start) * 1000.0 / rounds;
   SelectObject(mem, previous);
   DeleteObject(bitmap);
   DeleteDC(mem);
@@ -138,20 +123,7 @@ void Layout(BenchDialog& dialog, int width, int height) {
   SetWindowPos(dialog.GetHwnd(), nullptr, 0, 0, 8 + 8 * (width + 4), 8 + 4 * (height + 4),
                SWP_NOZORDER | SWP_NOACTIVATE);
   UpdateWindow(dialog.GetHwnd());
-  Pump();
-}
-
-// Highest handle slot among 2000 fresh objects. Freed slots are reused first, so after a first
-// probe this only climbs when objects were kept in between (the leaked ones hold their slots).
-int HighestFreshHandleSlot() {
-  static HBRUSH probes[2000];
-  int highest = 0;
-  for (HBRUSH& probe : probes) {
-    probe = CreateSolidBrush(RGB(1, 2, 3));
-    highest = std::max(highest, static_cast<int>(LOWORD(reinterpret_cast<UINT_PTR>(probe))));
-  }
-  for (HBRUSH probe : probes) DeleteObject(probe);
-  return highest;
+  sptest::PumpMessages();
 }
 
 }  // namespace
@@ -175,7 +147,7 @@ int main() {
   const int panelHeight = client.bottom;
 
   for (CDigistring& readout : dialog.readouts) readout.SetText("-12.345");
-  Pump();
+  sptest::PumpMessages();
 
   const int rounds = 200;
   struct Size {
@@ -190,34 +162,29 @@ int main() {
     Timing changed{}, statics{};
     TimeAgainstStatics(dialog, rounds, changed, statics);
     const double offScreen = TimeOffScreen(dialog, size.width, size.height, rounds);
-    std::printf("%-10s %4d x %-4d px, 16 displays showing -12.345, %d rounds each:\n", size.name, size.width,
-                size.height, rounds);
+    std::printf("%-10s %4d x %-4d px, %d displays showing -12.345, %d rounds each:\n", size.name, size.width,
+                size.height, kDisplays, rounds);
     std::printf("  repainted (WM_PAINT):                    mean %7.3f ms, best %7.3f ms\n", same.meanMs, same.bestMs);
     std::printf("  new value each, painted:                 mean %7.3f ms, best %7.3f ms\n", changed.meanMs,
                 changed.bestMs);
     std::printf("  drawing alone (WM_PRINTCLIENT, memory):  mean %7.3f ms\n", offScreen);
-    std::printf("  16 static texts, new text each:          mean %7.3f ms, best %7.3f ms\n", statics.meanMs,
+    std::printf("  static texts, new text each:             mean %7.3f ms, best %7.3f ms\n", statics.meanMs,
                 statics.bestMs);
     // Medians: other work on the machine lands on single rounds.
-    std::printf("@bench|16 static texts with new texts painted (%s)|%.3f|ms|\n", size.name, statics.medianMs);
-    std::printf("@bench|16 read-outs with new values painted (%s)|%.3f|ms|read-outs/static texts %.2f\n", size.name,
-                changed.medianMs, changed.medianMs / statics.medianMs);
+    std::printf("@bench|%d static texts with new texts painted (%s)|%.3f|ms|\n", kDisplays, size.name,
+                statics.medianMs);
+    std::printf("@bench|%d read-outs with new values painted (%s)|%.3f|ms|read-outs/static texts %.2f\n", kDisplays,
+                size.name, changed.medianMs, changed.medianMs / statics.medianMs);
   }
 
   Layout(dialog, panelWidth, panelHeight);
-  const DWORD gdiBefore = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-  const int slotBefore = HighestFreshHandleSlot();
+  const soak::ProcessCounts before = soak::ReadProcessCounts();
   const int paints = 10000;
-  const double start = Now();
+  const double start = sptest::Seconds();
   for (int i = 0; i < paints / kDisplays; ++i) PaintRound(dialog, true, i);
-  const double seconds = Now() - start;
-  const DWORD gdiAfter = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-  const int slotAfter = HighestFreshHandleSlot();
-  std::printf("%d paints (with new values) in %.2f s\n", paints, seconds);
-  std::printf("GDI objects (GetGuiResources): before %lu, after %lu%s\n", gdiBefore, gdiAfter,
-              gdiBefore == 0 && gdiAfter == 0 ? " (not reported by this system)" : "");
-  std::printf("highest handle slot of 2000 fresh objects: before %d, after %d (a leak of n objects raises it by n)\n",
-              slotBefore, slotAfter);
+  const double seconds = sptest::Seconds() - start;
+  std::printf("%d paints (with new values) in %.2f s; what the process holds:\n%s", paints, seconds,
+              soak::Describe(before, soak::ReadProcessCounts()).c_str());
 
   DestroyWindow(dialog.GetHwnd());
   return 0;

@@ -19,7 +19,6 @@
 #include <cstring>
 #include <functional>
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -27,9 +26,12 @@
 #include "framework/Application.h"
 #include "res/resource.h"
 #include "station/Captions.h"
+#include "station/Channels.h"
 #include "station/ProfileWin32.h"
 #include "sysbind/SysEnv.h"
 #include "tests/soak/ProcessCounts.h"
+#include "tests/support/PaintRecorder.h"
+#include "tests/support/TestSupport.h"
 #include "widgets/Digistring.h"
 
 namespace {
@@ -40,18 +42,32 @@ class BenchApp : public fw::Application {
   bool OnStartup() override { return false; }
 } theBenchApp;
 
+using station::Kind;
+using station::kKinds;
+
 constexpr UINT_PTR kStopTimer = 99;
 constexpr UINT_PTR kCpuStartTimer = 98;
 
-double Now() {
-  static const LONGLONG frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f.QuadPart;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(frequency);
+// The channel map's kind that a timer of the panel polls, or -1.
+int KindOfTimer(WPARAM timer) {
+  for (int k = 0; k < station::kKindCount; ++k) {
+    if (kKinds[k].timerId == timer) return k;
+  }
+  return -1;
+}
+
+// The ticks are given by hand, one at a time: the panel's own timers would come between them.
+void StopPolling(HWND panel) {
+  for (const station::KindInfo& kind : kKinds) KillTimer(panel, kind.timerId);
+}
+
+void Tick(HWND panel, Kind kind) { SendMessageW(panel, WM_TIMER, station::Info(kind).timerId, 0); }
+
+// "timer 2 tick (16 analog channels)"
+std::string TickFigure(Kind kind, int count, const char* what) {
+  char name[96];
+  std::snprintf(name, sizeof name, "timer %u tick (%d %s)", station::Info(kind).timerId, count, what);
+  return name;
 }
 
 // Milliseconds since this process was created, by the system's clock.
@@ -84,14 +100,6 @@ std::size_t PrivateBytes() {
     at = next;
   }
   return bytes;
-}
-
-void Pump() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
 }
 
 double Median(std::vector<double> values) {
@@ -173,29 +181,32 @@ class BenchStation {
 };
 
 // Simulator settings: inputs fixed (every third one on), analog channels constant, counters and
-// distances standing; `changing` makes input 5, analog channel 3, counter 203 and distance 301 move.
+// distances standing; `changing` makes input 5, analog channel 3, the fourth counter and the second
+// distance move.
 std::string SimulatorSettings(bool changing) {
   std::string ini = "[Inputs]\r\n";
-  for (int k = 0; k < 16; ++k) {
+  for (int k = 0; k < station::kInputChannels; ++k) {
     ini += "In" + std::to_string(k) + (changing && k == 5 ? " = toggle 300\r\n" : k % 3 ? " = fixed 0\r\n" : " = fixed 1\r\n");
   }
   ini += "[Analog]\r\nSampleRate = 1000\r\n";
-  for (int k = 0; k < 16; ++k) {
+  for (int k = 0; k < station::kAnalogChannels; ++k) {
     ini += "Ch" + std::to_string(k) +
            (changing && k == 3 ? " = ramp offset=0 amplitude=5 frequency=0.1\r\n"
                                : " = constant offset=" + std::to_string(k * 0.5) + "\r\n");
   }
   ini += "[Counters]\r\n";
-  for (int n = 0; n < 8; ++n) ini += "Rate" + std::to_string(200 + n) + (changing && n == 3 ? " = 20\r\n" : " = 0\r\n");
+  for (int n = 0; n < station::kCounters; ++n) {
+    ini += "Rate" + std::to_string(station::DeviceId(Kind::Counter, n)) + (changing && n == 3 ? " = 20\r\n" : " = 0\r\n");
+  }
   ini += "[Distances]\r\n";
-  if (changing) ini += "Speed301 = 20\r\n";
+  if (changing) ini += "Speed" + std::to_string(station::DeviceId(Kind::Distance, 1)) + " = 20\r\n";
   return ini;
 }
 
 // A calib.ini of `sections` devices, each declaring `keys` channels of every kind with descriptions.
 std::string LargeCalibIni(int sections, int keys) {
   std::string ini;
-  const char* kinds[] = {"AllTD_Dout", "AllTD_Din", "AllTD_A"};
+  const char* kinds[] = {station::kDoutListKey, station::kDinListKey, station::kAnalogListKey};
   for (int s = 0; s < sections; ++s) {
     ini += "[Device" + std::to_string(s) + "]\r\n";
     for (int k = 0; k < 3; ++k) {
@@ -204,7 +215,7 @@ std::string LargeCalibIni(int sections, int keys) {
         const std::string key = std::string(1, static_cast<char>('a' + k)) + std::to_string(i);
         list += (i ? "," : "") + key;
         // "前光电" + a digit, then a description: the caption keeps "前" and the digit.
-        lines += key + "=" + std::to_string(i % 16) + "\r\n" + key + "[About]=\xC7\xB0\xB9\xE2\xB5\xE7" +
+        lines += key + "=" + std::to_string(i % station::kInputChannels) + "\r\n" + key + "[About]=\xC7\xB0\xB9\xE2\xB5\xE7" +
                  std::to_string(s % 4) + "(x) 24V\r\n";
       }
       ini += std::string(kinds[k]) + "=" + list + "\r\n" + lines;
@@ -215,23 +226,12 @@ std::string LargeCalibIni(int sections, int keys) {
 
 // --- Paint counting -------------------------------------------------------------------------------
 
-// The controls that painted: those that received WM_PAINT or WM_PRINTCLIENT, and those whose colours
-// the panel was asked for (a static control repaints a changed text or image at once, without
-// WM_PAINT, but always asks its parent for its colours). The panel itself counts as one more.
-std::set<HWND> g_painted;
-
-LRESULT CALLBACK CountPaints(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
-  if (msg == WM_PAINT || msg == WM_PRINTCLIENT) g_painted.insert(hwnd);
-  if (msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC && lParam != 0) g_painted.insert(reinterpret_cast<HWND>(lParam));
-  return DefSubclassProc(hwnd, msg, wParam, lParam);
-}
-
-std::vector<HWND> Children(HWND panel) {
-  std::vector<HWND> children;
-  for (HWND child = GetWindow(panel, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-    children.push_back(child);
-  }
-  return children;
+// The operator's choice of how many analog channels are polled.
+void SelectAnalogCount(HWND panel, int count) {
+  HWND combo = GetDlgItem(panel, IDC_ANALOG_COUNT);
+  const std::wstring text = std::to_wstring(count);
+  SendMessageW(combo, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
+  SendMessageW(panel, WM_COMMAND, MAKEWPARAM(IDC_ANALOG_COUNT, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
 }
 
 // What a control shows: its text, its image, a read-out's value.
@@ -254,14 +254,14 @@ class BenchPanel : public CStationProbeDlg {
 
   bool endAfterFirstPaint = false;
   double firstPaintSinceCreation = -1;  // ms since the process was created
-  double firstPaintAt = -1;             // Now() at that moment
+  double firstPaintAt = -1;             // sptest::Seconds() at that moment
   UINT stopAfterMilliseconds = 0;  // a modal run ends by itself after this long
   UINT leadInMilliseconds = 0;     // before the processor time is first read; the run is longer by this
   bool idleTimers = false;         // the four timers arrive and do nothing
   bool allChannels = false;        // the analog count is set to 16 at the start
   double cpuAtStart = -1;          // CPU seconds when the lead-in ended
   double cpuAtStop = -1;
-  long ticks[5] = {};
+  long ticks[station::kKindCount] = {};  // by kind
   PROCESS_MEMORY_COUNTERS memoryAtStop{};
   soak::ProcessCounts countsAtStop;
   std::size_t privateBytesAtStop = 0;
@@ -271,11 +271,7 @@ class BenchPanel : public CStationProbeDlg {
  protected:
   BOOL OnInitDialog() override {
     const BOOL result = CStationProbeDlg::OnInitDialog();
-    if (allChannels) {
-      HWND combo = GetDlgItem(GetHwnd(), IDC_ANALOG_COUNT);
-      SendMessageW(combo, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(L"16"));
-      SendMessageW(GetHwnd(), WM_COMMAND, MAKEWPARAM(IDC_ANALOG_COUNT, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
-    }
+    if (allChannels) SelectAnalogCount(GetHwnd(), station::kAnalogChannels);
     if (stopAfterMilliseconds > 0) SetTimer(GetHwnd(), kStopTimer, stopAfterMilliseconds + leadInMilliseconds, nullptr);
     if (leadInMilliseconds > 0) SetTimer(GetHwnd(), kCpuStartTimer, leadInMilliseconds, nullptr);
     return result;
@@ -299,8 +295,8 @@ class BenchPanel : public CStationProbeDlg {
       Close();
       return true;
     }
-    if (msg == WM_TIMER && wParam >= 1 && wParam <= 4) {
-      ++ticks[wParam];
+    if (msg == WM_TIMER && KindOfTimer(wParam) >= 0) {
+      ++ticks[KindOfTimer(wParam)];
       if (idleTimers) return true;
     }
     if (msg == WM_PAINT && firstPaintAt < 0) {
@@ -308,7 +304,7 @@ class BenchPanel : public CStationProbeDlg {
       // The children paint after their parent; what is pending for them is drawn now, so that the
       // moment below is the whole panel on screen.
       RedrawWindow(GetHwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-      firstPaintAt = Now();
+      firstPaintAt = sptest::Seconds();
       firstPaintSinceCreation = MillisecondsSinceProcessCreation();
       if (endAfterFirstPaint) PostMessageW(GetHwnd(), WM_TIMER, kStopTimer, 0);
       return true;
@@ -322,7 +318,7 @@ class BenchPanel : public CStationProbeDlg {
 int StartupChild(const char* file, double entry) {
   BenchPanel panel;
   panel.endAfterFirstPaint = true;
-  const double created = Now();
+  const double created = sptest::Seconds();
   panel.DoModal();
   FILE* out = std::fopen(file, "w");
   if (out == nullptr || panel.firstPaintAt < 0) return 1;
@@ -380,25 +376,17 @@ template <typename Body>
 double MedianMilliseconds(int repeats, Body body, int warmUps = 3) {
   for (int i = 0; i < warmUps; ++i) {
     body();
-    Pump();
+    sptest::PumpMessages();
   }
   std::vector<double> times;
   for (int i = 0; i < repeats; ++i) {
-    const double start = Now();
+    const double start = sptest::Seconds();
     body();
-    times.push_back((Now() - start) * 1000.0);
-    Pump();  // what the step left to paint is not part of it
+    times.push_back((sptest::Seconds() - start) * 1000.0);
+    sptest::PumpMessages();  // what the step left to paint is not part of it
   }
   return Median(times);
 }
-
-void SelectAnalogCount(HWND panel, const wchar_t* count) {
-  HWND combo = GetDlgItem(panel, IDC_ANALOG_COUNT);
-  SendMessageW(combo, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(count));
-  SendMessageW(panel, WM_COMMAND, MAKEWPARAM(IDC_ANALOG_COUNT, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
-}
-
-void Tick(HWND panel, UINT_PTR timer) { SendMessageW(panel, WM_TIMER, timer, 0); }
 
 void RepaintAll(HWND panel) {
   RedrawWindow(panel, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
@@ -420,10 +408,10 @@ double StockRepaint(int repeats, const RECT& placed) {
   SetWindowPos(stock, nullptr, placed.left, placed.top, placed.right - placed.left, placed.bottom - placed.top,
                SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
   UpdateWindow(stock);
-  Pump();
+  sptest::PumpMessages();
   const double ms = MedianMilliseconds(repeats, [&] { RepaintAll(stock); });
   DestroyWindow(stock);
-  Pump();
+  sptest::PumpMessages();
   return ms;
 }
 
@@ -436,22 +424,23 @@ void PanelFigures(int repeats) {
   HWND hwnd = panel.GetHwnd();
   ShowWindow(hwnd, SW_SHOWNOACTIVATE);
   UpdateWindow(hwnd);
-  Pump();
-  // The ticks are given by hand, one at a time; the panel's own timers would interleave.
-  for (UINT_PTR id = 1; id <= 4; ++id) KillTimer(hwnd, id);
+  sptest::PumpMessages();
+  StopPolling(hwnd);
 
-  SelectAnalogCount(hwnd, L"16");
-  if (panel.AnalogCount() != 16) std::printf("panel: the analog count did not become 16 (%d)\n", panel.AnalogCount());
-  const double inputs = MedianMilliseconds(repeats, [&] { Tick(hwnd, 1); });
-  const double analogs16 = MedianMilliseconds(repeats, [&] { Tick(hwnd, 2); });
-  const double analogs16Painted = MedianMilliseconds(repeats, [&] {
-    Tick(hwnd, 2);
+  SelectAnalogCount(hwnd, station::kAnalogChannels);
+  if (panel.AnalogCount() != station::kAnalogChannels) {
+    std::printf("panel: the analog count did not become %d (%d)\n", station::kAnalogChannels, panel.AnalogCount());
+  }
+  const double inputs = MedianMilliseconds(repeats, [&] { Tick(hwnd, Kind::Input); });
+  const double analogsAll = MedianMilliseconds(repeats, [&] { Tick(hwnd, Kind::Analog); });
+  const double analogsAllPainted = MedianMilliseconds(repeats, [&] {
+    Tick(hwnd, Kind::Analog);
     RedrawWindow(hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
   });
-  const double counters = MedianMilliseconds(repeats, [&] { Tick(hwnd, 3); });
-  const double distances = MedianMilliseconds(repeats, [&] { Tick(hwnd, 4); });
-  SelectAnalogCount(hwnd, L"8");
-  const double analogs8 = MedianMilliseconds(repeats, [&] { Tick(hwnd, 2); });
+  const double counters = MedianMilliseconds(repeats, [&] { Tick(hwnd, Kind::Counter); });
+  const double distances = MedianMilliseconds(repeats, [&] { Tick(hwnd, Kind::Distance); });
+  SelectAnalogCount(hwnd, station::kStartAnalogCount);
+  const double analogsStart = MedianMilliseconds(repeats, [&] { Tick(hwnd, Kind::Analog); });
 
   const double repaint = MedianMilliseconds(repeats, [&] { RepaintAll(hwnd); });
   const double relayout = MedianMilliseconds(repeats, [&] { Relayout(hwnd); });
@@ -459,35 +448,24 @@ void PanelFigures(int repeats) {
   RECT window{};
   GetWindowRect(hwnd, &window);
   MoveWindow(hwnd, 0, 0, 1024, 768, TRUE);
-  Pump();
+  sptest::PumpMessages();
   const double relayoutLarge = MedianMilliseconds(repeats, [&] { Relayout(hwnd); });
   const double repaintLarge = MedianMilliseconds(repeats, [&] { RepaintAll(hwnd); });
   MoveWindow(hwnd, window.left, window.top, window.right - window.left, window.bottom - window.top, TRUE);
-  Pump();
+  sptest::PumpMessages();
   panel.Close();
-  Pump();
+  sptest::PumpMessages();
   const double stock = StockRepaint(repeats, window);
 
-  std::printf("the panel against the simulated station, median of %d each:\n", repeats);
-  std::printf("  timer 1 tick: 16 inputs                   %8.3f ms\n", inputs);
-  std::printf("  timer 2 tick: 16 analog channels          %8.3f ms\n", analogs16);
-  std::printf("    and the read-outs repainted             %8.3f ms\n", analogs16Painted);
-  std::printf("  timer 2 tick: 8 analog channels           %8.3f ms\n", analogs8);
-  std::printf("  timer 3 tick: 8 counters                  %8.3f ms\n", counters);
-  std::printf("  timer 4 tick: 4 distances                 %8.3f ms\n", distances);
-  std::printf("  full repaint, template size (%ldx%ld)      %8.3f ms\n", window.right - window.left,
-              window.bottom - window.top, repaint);
-  std::printf("  full repaint, 1024x768                    %8.3f ms\n", repaintLarge);
-  std::printf("  Relayout, template size                   %8.3f ms\n", relayout);
-  std::printf("  Relayout, 1024x768                        %8.3f ms\n", relayoutLarge);
-  std::printf("  captions refreshed (demo calib.ini)       %8.3f ms\n", captions);
-  std::printf("  full repaint of the template, stock controls only %8.3f ms\n", stock);
-  Figure("timer 1 tick (16 inputs)", inputs, "ms");
-  Figure("timer 2 tick (16 analog channels)", analogs16, "ms");
-  Figure("timer 2 tick (16 analog) with repaint", analogs16Painted, "ms");
-  Figure("timer 2 tick (8 analog channels)", analogs8, "ms");
-  Figure("timer 3 tick (8 counters)", counters, "ms");
-  Figure("timer 4 tick (4 distances)", distances, "ms");
+  std::printf("the panel against the simulated station, median of %d each (template size %ldx%ld):\n", repeats,
+              window.right - window.left, window.bottom - window.top);
+  Figure(TickFigure(Kind::Input, station::kInputChannels, "inputs").c_str(), inputs, "ms");
+  Figure(TickFigure(Kind::Analog, station::kAnalogChannels, "analog channels").c_str(), analogsAll, "ms");
+  Figure((TickFigure(Kind::Analog, station::kAnalogChannels, "analog") + " with repaint").c_str(), analogsAllPainted,
+         "ms");
+  Figure(TickFigure(Kind::Analog, station::kStartAnalogCount, "analog channels").c_str(), analogsStart, "ms");
+  Figure(TickFigure(Kind::Counter, station::kCounters, "counters").c_str(), counters, "ms");
+  Figure(TickFigure(Kind::Distance, station::kDistances, "distances").c_str(), distances, "ms");
   Figure("full repaint of the panel", repaint, "ms", Ratio("panel/stock", repaint / stock).c_str());
   Figure("full repaint of the template, stock controls only", stock, "ms");
   Figure("full repaint of the panel at 1024x768", repaintLarge, "ms");
@@ -509,43 +487,43 @@ void PaintFigures(bool changing, int rounds) {
   }
   HWND hwnd = panel.GetHwnd();
   ShowWindow(hwnd, SW_SHOWNOACTIVATE);
-  for (UINT_PTR id = 1; id <= 4; ++id) KillTimer(hwnd, id);
-  SelectAnalogCount(hwnd, L"16");
-  for (UINT_PTR id = 1; id <= 4; ++id) Tick(hwnd, id);  // the first values shown
+  StopPolling(hwnd);
+  SelectAnalogCount(hwnd, station::kAnalogChannels);
+  for (int k = 0; k < station::kKindCount; ++k) Tick(hwnd, static_cast<Kind>(k));  // the first values shown
   UpdateWindow(hwnd);
-  Pump();
-  const std::vector<HWND> controls = Children(hwnd);
-  SetWindowSubclass(hwnd, CountPaints, 1, 0);
-  for (HWND control : controls) SetWindowSubclass(control, CountPaints, 1, 0);
+  sptest::PumpMessages();
 
+  // The panel's own paints count as well; its controls are compared before and after every tick.
   long paints = 0, changes = 0, unchanged = 0;
-  long byTimer[5] = {};
-  for (int r = 0; r < rounds; ++r) {
-    for (UINT_PTR id = 1; id <= 4; ++id) {
-      std::map<HWND, std::wstring> before;
-      for (HWND control : controls) before[control] = Shown(control);
-      g_painted.clear();
-      Tick(hwnd, id);
-      Pump();
-      for (HWND control : controls) {
-        const bool changed = Shown(control) != before[control];
-        changes += changed;
-        unchanged += !changed && g_painted.count(control);
+  long byTimer[station::kKindCount] = {};
+  {
+    sptest::PaintRecorder recorder(hwnd);
+    const std::vector<HWND> controls(recorder.Watched().begin() + 1, recorder.Watched().end());
+    for (int r = 0; r < rounds; ++r) {
+      for (int k = 0; k < station::kKindCount; ++k) {
+        std::map<HWND, std::wstring> before;
+        for (HWND control : controls) before[control] = Shown(control);
+        recorder.Clear();
+        Tick(hwnd, static_cast<Kind>(k));
+        sptest::PumpMessages();
+        for (HWND control : controls) {
+          const bool changed = Shown(control) != before[control];
+          changes += changed;
+          unchanged += !changed && recorder.Painted().count(control);
+        }
+        paints += static_cast<long>(recorder.Painted().size());
+        byTimer[k] += static_cast<long>(recorder.Painted().size());
       }
-      paints += static_cast<long>(g_painted.size());
-      byTimer[id] += static_cast<long>(g_painted.size());
+      Sleep(10);  // the changing values move between rounds
     }
-    Sleep(10);  // the changing values move between rounds
   }
-  for (HWND control : controls) RemoveWindowSubclass(control, CountPaints, 1);
-  RemoveWindowSubclass(hwnd, CountPaints, 1);
   panel.Close();
-  Pump();
+  sptest::PumpMessages();
 
   std::printf("%s station, %d ticks of each timer: %ld controls painted (timers 1-4: %ld %ld %ld %ld), %ld values "
               "changed, %ld paints of an unchanged control\n",
-              changing ? "one of each changing" : "still", rounds, paints, byTimer[1], byTimer[2], byTimer[3],
-              byTimer[4], changes, unchanged);
+              changing ? "one of each changing" : "still", rounds, paints, byTimer[0], byTimer[1], byTimer[2],
+              byTimer[3], changes, unchanged);
   char name[96];
   if (changing) {
     std::snprintf(name, sizeof name, "paints in %d ticks of each timer, one of each changing", rounds);
@@ -568,8 +546,8 @@ void CaptionFigures() {
     std::printf("captions: cannot lay out the station or create the panel\n");
     return;
   }
-  for (UINT_PTR id = 1; id <= 4; ++id) KillTimer(panel.GetHwnd(), id);
-  Pump();
+  StopPolling(panel.GetHwnd());
+  sptest::PumpMessages();
   const double refresh = MedianMilliseconds(3, [&] { panel.RefreshCaptions(); }, 1);
   // The same three kinds through one profile-function call per key, as the panel read them before.
   char config[MAX_PATH] = {};
@@ -578,15 +556,15 @@ void CaptionFigures() {
   const double perKey = MedianMilliseconds(1, [&] {
     station::Win32ProfileReader profile(calib.c_str());
     station::FieldFunctions fields(&FieldOf, &PartOf);
-    ChannelCaptions<24> dout{};
-    ChannelCaptions<16> din{};
-    ChannelCaptions<16> analog{};
+    ChannelCaptions<station::kOutputChannels> dout{};
+    ChannelCaptions<station::kInputChannels> din{};
+    ChannelCaptions<station::kAnalogChannels> analog{};
     station::ReadCaptions(profile, fields, station::kDoutListKey, dout);
     station::ReadCaptions(profile, fields, station::kDinListKey, din);
     station::ReadCaptions(profile, fields, station::kAnalogListKey, analog);
   }, 0);
   panel.Close();
-  Pump();
+  sptest::PumpMessages();
   std::printf("captions from a calib.ini of 100 sections x 100 keys per kind: refresh %.1f ms, one profile call per "
               "key %.1f ms\n", refresh, perKey);
   Figure("caption refresh, calib.ini of 100 sections x 100 keys per kind", refresh, "ms",
@@ -608,8 +586,8 @@ void CpuFigures(int seconds) {
     panel.DoModal();
     cpu[idle] = panel.cpuAtStop - panel.cpuAtStart;
     std::printf("%s panel, %d s: %.3f s of processor time (ticks: %ld %ld %ld %ld)\n",
-                idle ? "idle" : "polling", seconds, cpu[idle], panel.ticks[1], panel.ticks[2], panel.ticks[3],
-                panel.ticks[4]);
+                idle ? "idle" : "polling", seconds, cpu[idle], panel.ticks[0], panel.ticks[1], panel.ticks[2],
+                panel.ticks[3]);
   }
   char name[96];
   std::snprintf(name, sizeof name, "CPU time polling a still station for %d s", seconds);
@@ -626,12 +604,12 @@ void WorkingSetFigures(int seconds) {
   const soak::ProcessCounts before = soak::ReadProcessCounts();
   BenchPanel panel;
   panel.stopAfterMilliseconds = static_cast<UINT>(seconds) * 1000u;
-  const double start = Now();
+  const double start = sptest::Seconds();
   panel.DoModal();
-  const double elapsed = Now() - start;
+  const double elapsed = sptest::Seconds() - start;
   const PROCESS_MEMORY_COUNTERS& memory = panel.memoryAtStop;
   std::printf("after %.1f s of polling (ticks: timer 1 %ld, timer 2 %ld, timer 3 %ld, timer 4 %ld):\n", elapsed,
-              panel.ticks[1], panel.ticks[2], panel.ticks[3], panel.ticks[4]);
+              panel.ticks[0], panel.ticks[1], panel.ticks[2], panel.ticks[3]);
   std::printf("  working set                          %10.1f MiB (peak %.1f MiB)\n", memory.WorkingSetSize / 1048576.0,
               memory.PeakWorkingSetSize / 1048576.0);
   std::printf("  private bytes                        %10.1f MiB\n", panel.privateBytesAtStop / 1048576.0);
@@ -647,7 +625,7 @@ void WorkingSetFigures(int seconds) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const double entry = Now();
+  const double entry = sptest::Seconds();
   int pollSeconds = 60;
   int startupRuns = 5;
   int repeats = 30;

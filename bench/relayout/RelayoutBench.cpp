@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/soak/ProcessCounts.h"
+#include "tests/support/TestSupport.h"
 #include "widgets/ColorStatic.h"
 #include "widgets/MoveControl.h"
 
@@ -22,46 +24,14 @@ namespace {
 constexpr int kTimedChildren = 150;
 constexpr int kTimedRelayouts = 50;
 
-double Milliseconds(LONGLONG ticks) {
-  LARGE_INTEGER f;
-  QueryPerformanceFrequency(&f);
-  return 1000.0 * static_cast<double>(ticks) / static_cast<double>(f.QuadPart);
-}
+// Milliseconds since `start` (sptest::Seconds).
+double Milliseconds(double start) { return (sptest::Seconds() - start) * 1000.0; }
 
-LONGLONG Now() {
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return t.QuadPart;
-}
+// GDI objects the process holds (counted where the system does not report them).
+long long CountGdiObjects() { return soak::ReadProcessCounts().gdiObjects; }
 
-void Pump() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
-
-// GDI objects the process holds. Where the system does not report them (Wine answers 0), the
-// handle table is probed instead: a handle's low word is its table index there, and a live
-// entry answers GetObjectType.
-struct GdiCount {
-  long value;
-  bool probed;
-};
-
-GdiCount CountGdiObjects() {
-  const DWORD reported = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-  if (reported != 0) return {static_cast<long>(reported), false};
-  long live = 0;
-  for (ULONG_PTR index = 1; index <= 0xFFFF; ++index) {
-    if (GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0) ++live;
-  }
-  return {live, true};
-}
-
-void PrintCount(const std::string& label, const GdiCount& c, const GdiCount& base) {
-  std::printf("  %-40s %6ld  (%+ld)%s\n", label.c_str(), c.value, c.value - base.value, c.probed ? " probed" : "");
+void PrintCount(const std::string& label, long long count, long long base) {
+  std::printf("  %-40s %6lld  (%+lld)\n", label.c_str(), count, count - base);
 }
 
 LRESULT CALLBACK ParentProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -141,25 +111,25 @@ void Resize(HWND hwnd, int step) {
 // What the window system alone costs for the same children, to read the relayout time against.
 void PrintComponents(HWND parent, HFONT font) {
   const std::vector<HWND> children = VisibleChildren(parent);
-  LONGLONG t0 = Now();
+  double t0 = sptest::Seconds();
   for (HWND c : children) {
     RECT r;
     GetWindowRect(c, &r);
     MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
     MoveWindow(c, r.left + 1, r.top, r.right - r.left + 1, r.bottom - r.top, FALSE);
   }
-  const double move = Milliseconds(Now() - t0);
-  t0 = Now();
+  const double move = Milliseconds(t0);
+  t0 = sptest::Seconds();
   for (HWND c : children) SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-  const double setFont = Milliseconds(Now() - t0);
-  t0 = Now();
+  const double setFont = Milliseconds(t0);
+  t0 = sptest::Seconds();
   for (HWND c : children) {
     HDC dc = GetDC(c);
     SIZE size;
     GetTextExtentPoint32W(dc, L"FON", 3, &size);
     ReleaseDC(c, dc);
   }
-  const double measure = Milliseconds(Now() - t0);
+  const double measure = Milliseconds(t0);
   std::printf("the window system alone, for the same %zu children:\n", children.size());
   std::printf("  move and resize each once                %8.3f ms\n", move);
   std::printf("  give each the font, with redraw          %8.3f ms\n", setFont);
@@ -179,22 +149,22 @@ int main(int argc, char** argv) {
   AddChildren(timed, kTimedChildren);
   ShowWindow(timed, SW_SHOWNOACTIVATE);
   UpdateWindow(timed);
-  Pump();
+  sptest::PumpMessages();
   std::printf("Relayout of a dialog with %zu visible children (and hidden ones between):\n",
               VisibleChildren(timed).size());
   CMoveControl timedMover;
   timedMover.BindDialog(timed);
-  LONGLONG t0 = Now();
+  double t0 = sptest::Seconds();
   timedMover.Relayout();
-  const double first = Milliseconds(Now() - t0);
-  Pump();
+  const double first = Milliseconds(t0);
+  sptest::PumpMessages();
   std::vector<double> times;
   for (int i = 1; i <= kTimedRelayouts; ++i) {
     Resize(timed, i);
-    t0 = Now();
+    t0 = sptest::Seconds();
     timedMover.Relayout();
-    times.push_back(Milliseconds(Now() - t0));
-    Pump();  // the repaint that follows is not part of the relayout
+    times.push_back(Milliseconds(t0));
+    sptest::PumpMessages();  // the repaint that follows is not part of the relayout
   }
   std::sort(times.begin(), times.end());
   double sum = 0;
@@ -206,31 +176,31 @@ int main(int argc, char** argv) {
   std::printf("@bench|Relayout of 150 children (median)|%.3f|ms|\n", times[times.size() / 2]);
   PrintComponents(timed, timedMover.GetFont());
   DestroyWindow(timed);
-  Pump();
+  sptest::PumpMessages();
 
   // --- GDI objects ------------------------------------------------------------------------
   HWND dialog = CreateParent();
   AddChildren(dialog, roundChildren);
   ShowWindow(dialog, SW_SHOWNOACTIVATE);
   UpdateWindow(dialog);
-  Pump();
+  sptest::PumpMessages();
   CMoveControl mover;
   mover.BindDialog(dialog);
   mover.Relayout();  // the font exists from here on
-  Pump();
+  sptest::PumpMessages();
   std::printf("GDI objects of the process (%d rounds; relayouts of a dialog with %zu visible children):\n", rounds,
               VisibleChildren(dialog).size());
-  const GdiCount before = CountGdiObjects();
+  const long long before = CountGdiObjects();
   PrintCount("before", before, before);
   const HFONT font = mover.GetFont();
-  t0 = Now();
+  t0 = sptest::Seconds();
   for (int i = 0; i < rounds; ++i) {
     Resize(dialog, i);
     mover.Relayout();
-    if (i % 500 == 499) Pump();
+    if (i % 500 == 499) sptest::PumpMessages();
   }
-  const double relayoutTotal = Milliseconds(Now() - t0);
-  Pump();
+  const double relayoutTotal = Milliseconds(t0);
+  sptest::PumpMessages();
   PrintCount("after " + std::to_string(rounds) + " relayouts", CountGdiObjects(), before);
 
   // Colour changes as the panel makes them on its distance captions: a new background, the
@@ -246,9 +216,9 @@ int main(int argc, char** argv) {
   HDC memory = CreateCompatibleDC(screen);
   HBITMAP surface = CreateCompatibleBitmap(screen, 74, 20);
   HGDIOBJ previous = SelectObject(memory, surface);
-  const GdiCount withSurface = CountGdiObjects();
+  const long long withSurface = CountGdiObjects();
   std::set<HBRUSH> handedOut;
-  t0 = Now();
+  t0 = sptest::Seconds();
   for (int i = 0; i < rounds; ++i) {
     caption->SetBackgroundColor(i % 2 == 0 ? RGB(255, 0, 0) : RGB(0xC0, 0xC0, 0xC0));
     LRESULT brush = 0;
@@ -256,10 +226,10 @@ int main(int argc, char** argv) {
                        brush);
     handedOut.insert(reinterpret_cast<HBRUSH>(brush));
     SendMessageW(captionWindow, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT);
-    if (i % 500 == 499) Pump();
+    if (i % 500 == 499) sptest::PumpMessages();
   }
-  const double colourTotal = Milliseconds(Now() - t0);
-  Pump();
+  const double colourTotal = Milliseconds(t0);
+  sptest::PumpMessages();
   PrintCount("after " + std::to_string(rounds) + " colour changes", CountGdiObjects(), withSurface);
   int alive = 0;
   for (HBRUSH b : handedOut) alive += GetObjectType(b) == OBJ_BRUSH ? 1 : 0;
@@ -269,7 +239,7 @@ int main(int argc, char** argv) {
   ReleaseDC(nullptr, screen);
   caption.reset();
   DestroyWindow(captionWindow);
-  Pump();
+  sptest::PumpMessages();
   PrintCount("after the caption is gone", CountGdiObjects(), before);
 
   std::printf("checks:\n");

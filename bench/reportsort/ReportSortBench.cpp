@@ -21,6 +21,7 @@
 #include "cfgmgr/RowSort.h"
 #include "framework/Dialog.h"
 #include "framework/Text.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 
@@ -37,25 +38,6 @@ class BenchDialog : public fw::Dialog {
     return true;
   }
 };
-
-double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER counter;
-  QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-void Pump() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
 
 // Deterministic mixed rows: a quarter each of hexadecimal numbers, decimal numbers (some with a
 // percent sign), date-times and words.
@@ -96,7 +78,7 @@ std::vector<std::string> MakeRows(int count) {
 }
 
 double Fill(CReportCtrl& list, const std::vector<std::string>& rows) {
-  const double start = Now();
+  const double start = sptest::Seconds();
   SendMessageW(list.GetHwnd(), WM_SETREDRAW, FALSE, 0);
   list.DeleteAllItems();
   for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -104,8 +86,8 @@ double Fill(CReportCtrl& list, const std::vector<std::string>& rows) {
     list.SetItemText(row, 1, std::to_string(i).c_str());
   }
   SendMessageW(list.GetHwnd(), WM_SETREDRAW, TRUE, 0);
-  Pump();
-  return Now() - start;
+  sptest::PumpMessages();
+  return sptest::Seconds() - start;
 }
 
 // The platform's date-time parser, as the control uses it.
@@ -157,7 +139,7 @@ double ClickHeader(BenchDialog& dialog, CReportCtrl& list, int column) {
   SendMessageW(header, HDM_GETITEMRECT, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item));
   const LPARAM point = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
   const int before = dialog.sorts;
-  const double start = Now();
+  const double start = sptest::Seconds();
   PostMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, point);
   PostMessageW(header, WM_LBUTTONUP, 0, point);
   while (dialog.sorts == before) {
@@ -166,9 +148,9 @@ double ClickHeader(BenchDialog& dialog, CReportCtrl& list, int column) {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
-  const double elapsed = Now() - start;
+  const double elapsed = sptest::Seconds() - start;
   Sleep(GetDoubleClickTime() + 50);  // the next click is not a double click
-  Pump();
+  sptest::PumpMessages();
   return elapsed;
 }
 
@@ -196,7 +178,7 @@ int main(int argc, char** argv) {
   list.InsertColumn(0, "text", LVCFMT_LEFT, 200);
   list.InsertColumn(1, "n", LVCFMT_LEFT, 80);
   ShowWindow(dialog.GetHwnd(), SW_SHOW);
-  Pump();
+  sptest::PumpMessages();
 
   std::printf("Sorting mixed rows (hex, decimal, date-time, words) in a report list under the platform's list view\n");
   std::printf("%8s %8s %12s %12s %10s %18s %12s\n", "rows", "fill s", "click asc s", "click desc s", "order s",
@@ -209,9 +191,9 @@ int main(int argc, char** argv) {
     const double ascending = ClickHeader(dialog, list, 0);
     // The order alone (texts in memory, keys parsed once, no list view), for the share of the click.
     const DateRows memory(&rows);
-    double start = Now();
+    double start = sptest::Seconds();
     report::SortRows(memory, nullptr, true);
-    const double order = Now() - start;
+    const double order = sptest::Seconds() - start;
     const double descending = ClickHeader(dialog, list, 0);
 
     // The same rows again, in the same order, for the list view's own sort.
@@ -226,10 +208,10 @@ int main(int argc, char** argv) {
     if (projected <= budget) {
       SortContext context;
       context.list = list.GetHwnd();
-      start = Now();
+      start = sptest::Seconds();
       SendMessageW(list.GetHwnd(), LVM_SORTITEMSEX, reinterpret_cast<WPARAM>(&context),
                    reinterpret_cast<LPARAM>(&CompareByIndex));
-      native = Now() - start;
+      native = sptest::Seconds() - start;
       comparisons = context.comparisons;
       lastNative = native;
       lastCount = count;

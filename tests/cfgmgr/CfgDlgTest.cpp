@@ -15,6 +15,7 @@
 #include "framework/Trouble.h"
 #include "res/resource.h"
 #include "tests/support/SystemFiles.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 
@@ -171,6 +172,22 @@ TEST(CfgDlg, SectionsGoFromBothFilesOnlyAsAskedAndNothingElse) {
   KillTimer(nullptr, timer);
   DeleteFileA(g_paths.calibIni.c_str());
   DeleteFileA(devOz.c_str());
+}
+
+// Section names that fill the 2,000-byte listing to its last two bytes are listed whole: the system
+// answers such a list as it answers a cut one.
+TEST(CfgDlg, AListThatJustFitsIsWhole) {
+  g_paths.calibIni = sptest::ExeDirectory() + "\\fits" + std::to_string(GetCurrentProcessId()) + ".ini";
+  std::string ini;
+  for (int s = 1000; s < 1099; ++s) ini += "[" + std::to_string(s) + std::string(15, 'n') + "]\r\n";
+  ASSERT_TRUE(sptest::WriteFileBytes(g_paths.calibIni, ini + "[" + std::string(17, 'z') + "]\r\n"));  // 99 x 20 + 18
+  CCfgDlg dlg(nullptr, g_paths);
+  ASSERT_TRUE(dlg.CreateModeless());
+  g_dialog = dlg.GetHwnd();
+  const Strings rows = Rows();
+  ASSERT_EQ(rows.size(), 100u);
+  EXPECT_EQ(rows.back(), std::string(17, 'z'));
+  DeleteFileA(g_paths.calibIni.c_str());
 }
 
 }  // namespace

@@ -35,6 +35,9 @@ TEST(SectionList, NoListedNameIsCutIntoAnother) {
   EXPECT_EQ(Listed(names), Names(names.begin(), names.begin() + 99));
   names.back() = std::string(18, 'z');
   EXPECT_EQ(Listed(names), names);
+  // 1,998 bytes: whole, though answered as a cut list is.
+  names.back() = std::string(17, 'z');
+  EXPECT_EQ(Listed(names), names);
 }
 
 }  // namespace

@@ -117,6 +117,13 @@ TEST(PanelE2E, SmallStationFromStartToEscape) {
   for (const std::string& line : Only(station.Journal(), mark, {"ExtGetAnalog"})) {
     EXPECT_LT(std::atoi(line.c_str() + 13), 4) << line;
   }
+  // The About box from the system menu: the version line is the version alone.
+  PostMessageW(panel.dialog(), WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+  const HWND about = WaitForDialogOf(panel.pid(), panel.dialog(), IDOK, "Button");
+  ASSERT_NE(about, nullptr) << "no About box";
+  EXPECT_NE(FindWindowExW(about, nullptr, L"Static", L"Ver " SP_VERSION), nullptr) << "no line of the version alone";
+  Answer(about, IDOK);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
   // Enter on an output button, the Drag box and the combo closes nothing and switches nothing;
   // Escape closes like "Exit".
   mark = station.Journal().size();

@@ -2,7 +2,6 @@
 // whose shown value changed, and the captions read a section at a time come out as through the
 // system's per-key function.
 #include <windows.h>
-#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
@@ -18,6 +17,7 @@
 #include "res/resource.h"
 #include "sim/sysenv/FieldSplit.h"
 #include "station/ProfileWin32.h"
+#include "tests/support/PaintRecorder.h"
 #include "tests/support/SystemFiles.h"
 #include "tests/support/TestSupport.h"
 #include "widgets/Digistring.h"
@@ -25,15 +25,6 @@
 namespace {
 
 using namespace station;
-
-// A paint shows as WM_PAINT or WM_PRINTCLIENT to a control, or as its colour request to the panel
-// (a static control repaints a new text or image at once, without WM_PAINT).
-std::set<HWND> painted;
-LRESULT CALLBACK CountPaints(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
-  if (msg == WM_PAINT || msg == WM_PRINTCLIENT) painted.insert(hwnd);
-  if (msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC && lParam != 0) painted.insert(HWND(lParam));
-  return DefSubclassProc(hwnd, msg, wParam, lParam);
-}
 
 CDigistring* Readout(HWND control) { return dynamic_cast<CDigistring*>(fw::Window::FromHandle(control)); }
 
@@ -60,9 +51,9 @@ TEST(PollingTest, EveryTickPaintsWhatChangedAndNothingElse) {
   ASSERT_TRUE(panel.CreateModeless());
   const HWND hwnd = panel.GetHwnd();
   for (UINT_PTR id = 1; id <= 4; ++id) KillTimer(hwnd, id);  // the ticks are ours
-  std::map<HWND, std::string> shown{{hwnd, Shown(hwnd)}};
-  for (HWND c = GetWindow(hwnd, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) shown[c] = Shown(c);
-  for (auto& control : shown) SetWindowSubclass(control.first, CountPaints, 1, 0);
+  sptest::PaintRecorder paints(hwnd);
+  std::map<HWND, std::string> shown;
+  for (HWND control : paints.Watched()) shown[control] = Shown(control);
   auto item = [&](int id) { return GetDlgItem(hwnd, id); };
   const HWND output5 = item(IDC_OUTPUT_1 + 4), label301 = item(IDC_DISTANCE_LABEL_0 + 1);
   long changes[5] = {};
@@ -71,7 +62,7 @@ TEST(PollingTest, EveryTickPaintsWhatChangedAndNothingElse) {
     if (round % 4 == 2) SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(label301), STN_CLICKED), LPARAM(label301));
     sptest::PumpMessages();
     for (UINT_PTR id = 1; id <= 4; ++id) {
-      painted.clear();
+      paints.Clear();
       SendMessageW(hwnd, WM_TIMER, id, 0);
       sptest::PumpMessages();
       std::set<HWND> changed;
@@ -80,7 +71,7 @@ TEST(PollingTest, EveryTickPaintsWhatChangedAndNothingElse) {
         if (now != control.second) changed.insert(control.first);
         control.second = now;
       }
-      EXPECT_EQ(painted, changed) << "timer " << id << ", round " << round;
+      EXPECT_EQ(paints.Painted(), changed) << "timer " << id << ", round " << round;
       changes[id] += round > 0 ? long(changed.size()) : 0;  // the first round shows the first values
     }
     // Lamp 5 shows input 5, which follows output 5 (lamp 0 shows the off image).
