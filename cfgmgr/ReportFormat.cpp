@@ -1,22 +1,12 @@
 #include "cfgmgr/ReportFormat.h"
 
-#include <cerrno>
-#include <climits>
 #include <cstdio>
-#include <cstdlib>
+
+#include "station/PanelFormat.h"
 
 namespace report {
 
 namespace {
-
-// atoi without its undefined behaviour on overflow.
-int ToInt(const std::string& field) {
-  errno = 0;
-  const long value = std::strtol(field.c_str(), nullptr, 10);
-  if (value > INT_MAX) return INT_MAX;
-  if (value < INT_MIN) return INT_MIN;
-  return static_cast<int>(value);
-}
 
 // Splits at `delimiter`, dropping empty pieces. ';' and ',' never occur inside a GBK double-byte
 // character (trail bytes start at 0x40), so splitting bytes is safe.
@@ -51,9 +41,9 @@ std::vector<ColumnSpec> ParseColumnHeader(const char* layout) {
     if (fields.empty()) continue;
     ColumnSpec column;
     column.heading = fields[0];
-    if (fields.size() > 1) column.width = ToInt(fields[1]);
+    if (fields.size() > 1) column.width = station::ToInt(fields[1].c_str());
     if (fields.size() > 2) {
-      const int format = ToInt(fields[2]);
+      const int format = station::ToInt(fields[2].c_str());
       column.align = format == 1 ? ColumnAlign::Centre : (format == 2 ? ColumnAlign::Right : ColumnAlign::Left);
     }
     columns.push_back(column);

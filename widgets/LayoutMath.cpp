@@ -3,6 +3,8 @@
 #include <climits>
 #include <cmath>
 
+#include "framework/GbkText.h"
+
 namespace layout {
 
 namespace {
@@ -14,15 +16,6 @@ int ClampToInt(long long v) {
   if (v > INT_MAX) return INT_MAX;
   if (v < INT_MIN) return INT_MIN;
   return static_cast<int>(v);
-}
-
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualsNoCase(const char* a, const char* b) {
-  for (; *a != '\0' && *b != '\0'; ++a, ++b) {
-    if (FoldAscii(*a) != FoldAscii(*b)) return false;
-  }
-  return *a == *b;
 }
 
 }  // namespace
@@ -111,26 +104,9 @@ ControlKind ControlKindFromClassName(const char* className) {
       {"SysListView32", MC_LISTVIEW}, {"SysIPAddress32", MC_IPADDRESS},
   };
   for (const Entry& e : kKinds) {
-    if (EqualsNoCase(className, e.name)) return e.kind;
+    if (fw::GbkCompareNoCase(className, e.name) == 0) return e.kind;
   }
   return MC_OTHER;
-}
-
-int ParseLeadingInt(const char* text) {
-  if (text == nullptr) return 0;
-  const char* p = text;
-  while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\v' || *p == '\f' || *p == '\r') ++p;
-  bool negative = false;
-  if (*p == '+' || *p == '-') {
-    negative = *p == '-';
-    ++p;
-  }
-  long long value = 0;
-  for (; *p >= '0' && *p <= '9'; ++p) {
-    value = value * 10 + (*p - '0');
-    if (value > static_cast<long long>(INT_MAX) + 1) value = static_cast<long long>(INT_MAX) + 1;
-  }
-  return ClampToInt(negative ? -value : value);
 }
 
 int FontHeightFromTenths(int tenths, int dpi) {

@@ -96,9 +96,6 @@ Rect ScaleControlRect(const Rect& r, int kind, float rx, float ry, RemainderTabl
 // Kind of a control by window class name, ignoring ASCII case; MC_OTHER for anything else.
 ControlKind ControlKindFromClassName(const char* className);
 
-// Decimal text to int as the C library's atoi reads it (leading blanks, sign, digits; anything
-// else ends the number; no digits gives 0), saturating instead of overflowing.
-int ParseLeadingInt(const char* text);
 
 // Font cell height for a size in tenths of a point at `dpi` pixels per inch, as a negative
 // character height (0 for size 0: the system's default height).

@@ -8,6 +8,7 @@
 
 #include "framework/GbkText.h"
 #include "framework/Text.h"
+#include "station/PanelFormat.h"
 
 namespace {
 
@@ -56,7 +57,7 @@ void CMoveControl::LoadFontSettings() {
     fw::GbkCopyBounded(size, sizeof size, layout::kDefaultFontSize);
     fw::GbkCopyBounded(face, sizeof face, kDefaultFaceName);
   }
-  SetFontSettings(face, layout::ParseLeadingInt(size));
+  SetFontSettings(face, station::ToInt(size));
 }
 
 void CMoveControl::SetFontSettings(const char* faceName, int size) {
