@@ -320,7 +320,9 @@ void CheckRunner::Run(const Plan& plan, CheckRecord& record) {
       record.endedBy = "stopped by Ctrl+C";
       ended = true;
     }
-    if (!ended) {
+    if (ended) {
+      Print(StepLine(r));  // the rest of the plan, said not run
+    } else {
       m_step = r.number;
       RunStep(step, r);
       Print(StepLine(r));
