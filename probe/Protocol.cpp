@@ -51,11 +51,12 @@ constexpr char kStyle[] =
     "h1 { font-size: 15pt; margin: 0 0 3mm; }\r\n"
     "h2 { font-size: 11.5pt; margin: 6mm 0 2mm; break-after: avoid; page-break-after: avoid; }\r\n"
     "table { border-collapse: collapse; width: 100%; }\r\n"
-    "th, td { border: 0.25mm solid #999; padding: 0.8mm 1.5mm; text-align: left; vertical-align: top; }\r\n"
+    "th, td { border: 0.25mm solid #999; padding: 0.8mm 1.5mm; text-align: left; vertical-align: top; overflow-wrap: anywhere; }\r\n"
     "th { background: #eee; font-weight: 600; }\r\n"
     "thead { display: table-header-group; }\r\n"
     "tr { break-inside: avoid; page-break-inside: avoid; }\r\n"
     "table.facts th { width: 28mm; }\r\n"
+    "table.steps { table-layout: fixed; }\r\n"
     "td.num, td.time { text-align: right; white-space: nowrap; }\r\n"
     "td.step { font-family: Consolas, \"DejaVu Sans Mono\", monospace; font-size: 8.5pt; word-break: break-all; }\r\n"
     "td.sha { font-family: Consolas, \"DejaVu Sans Mono\", monospace; word-break: break-all; }\r\n"
@@ -127,7 +128,9 @@ std::string HtmlProtocol(const CheckRecord& r) {
          Cell(std::to_string(s.notRun), "num") + "</tr></tbody></table>" + kEol;
 
   out += std::string("<h2>Steps</h2>") + kEol +
-         "<table class=\"steps\"><thead><tr><th>#</th><th>Step</th><th>Caption</th><th>Expected</th><th>Measured</th>"
+         "<table class=\"steps\"><colgroup><col style=\"width: 5%\"/><col style=\"width: 33%\"/><col style=\"width: 16%\"/>"
+         "<col style=\"width: 14%\"/><col style=\"width: 16%\"/><col style=\"width: 8%\"/><col style=\"width: 8%\"/>"
+         "</colgroup><thead><tr><th>#</th><th>Step</th><th>Caption</th><th>Expected</th><th>Measured</th>"
          "<th>Time (s)</th><th>Result</th></tr></thead><tbody>" + kEol;
   for (const StepRecord& step : r.steps) {
     std::string cls = OutcomeKey(step.outcome);
