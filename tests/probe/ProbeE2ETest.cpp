@@ -360,6 +360,11 @@ TEST_F(CheckTest, DemoPlansPassAndFailOnTheDemoStation) {
   std::string outputs;
   for (const sptest::Element* cell : page.All("tbody")[3]->All("td")) outputs += cell->text + "|";
   EXPECT_EQ(outputs, u8"2|后举升上升|returned low|");
+  // Stopped at the first failure, the lift left up as asked.
+  ASSERT_NO_FATAL_FAILURE(InstallDemo());
+  r = Check(Demo("plans/fails-on-purpose.txt"), {"--stop-on-fail", "--keep-outputs"});
+  EXPECT_EQ(Printed(r.out), Lines({"PASS", "PASS", "FAIL", "NOT RUN", "NOT RUN"})) << r.out;
+  EXPECT_EQ(Commands(), Framed("ExtOutPutDig 2 1\n"));
 }
 
 // Ctrl+C ends a long wait at once; the output left high goes low, the rest is not run, and the
