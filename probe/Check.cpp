@@ -1,5 +1,6 @@
 #include "probe/Check.h"
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,6 +20,8 @@ namespace {
 constexpr std::size_t kMaxErrorsShown = 100;
 
 std::string Utf8(const std::wstring& text) { return WideToUtf8(text.c_str()); }
+
+std::string Steps(std::size_t n) { return std::to_string(n) + (n == 1 ? " step" : " steps"); }
 
 bool GbkDecode(const std::string& gbk, std::string& utf8) {
   if (gbk.empty()) return utf8.clear(), true;
@@ -127,7 +130,7 @@ StationNames NamesOf(const station::Station& station) {
 
 // The plan's steps as resolved, for --dry-run.
 std::string DryRunText(const std::string& file, const Plan& plan, const StationNames& names, bool gbk) {
-  std::string text = file + ": " + std::to_string(plan.steps.size()) + " steps, no errors" + (gbk ? " (read as GBK)" : "") +
+  std::string text = file + ": " + Steps(plan.steps.size()) + ", no errors" + (gbk ? " (read as GBK)" : "") +
                      (plan.title.empty() ? "" : "; title: " + plan.title) + "\r\n";
   for (std::size_t i = 0; i < plan.steps.size(); ++i) {
     const Step& s = plan.steps[i];
@@ -225,7 +228,7 @@ int RunCheck(const Invocation& invocation, Output& out, Output& err, HANDLE stop
   record.keepOutputs = invocation.keepOutputs;
   record.started = Now();
   const std::int64_t start = station::Station::ClockUs();
-  out.Write(record.title + ": " + std::to_string(plan.steps.size()) + " steps\r\n");
+  out.Write(record.title + ": " + Steps(plan.steps.size()) + "\r\n");
   {
     CheckRunner runner(station, names, stop, out, CheckOptions{invocation.stopOnFail, invocation.keepOutputs, invocation.yes});
     runner.Run(plan, record);
@@ -235,7 +238,7 @@ int RunCheck(const Invocation& invocation, Output& out, Output& err, HANDLE stop
   record.seconds = static_cast<double>(station::Station::ClockUs() - start) / 1e6;
 
   const Summary s = Summarize(record);
-  out.Write(std::to_string(record.steps.size()) + " steps: " + std::to_string(s.passed) + " passed, " +
+  out.Write(Steps(record.steps.size()) + ": " + std::to_string(s.passed) + " passed, " +
             std::to_string(s.failed) + " failed, " + std::to_string(s.faulted) + " faulted, " + std::to_string(s.notRun) +
             " not run (" + record.endedBy + ")\r\n");
   int result = s.AllPassed() ? kExitOk : kExitCheckFailed;

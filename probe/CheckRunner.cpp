@@ -191,7 +191,7 @@ void CheckRunner::Wait(const Step& step, StepRecord& record) {
       break;
     }
   }
-  if (m_console) m_out.Write("\r                          \r");
+  if (m_console) m_out.Write("\r" + std::string(40, ' ') + "\r");
   if (record.note.empty()) record.outcome = Outcome::Pass;
 }
 

@@ -445,7 +445,7 @@ TEST_F(CheckTest, PlanErrorsAndHostileFilesTouchNothing) {
   ASSERT_TRUE(sptest::WriteFileBytes((root_ / "gbk.txt").string(), "# 月检\nset \"报警器\" 1\n"));
   Result r = Run({"check", "--dry-run", "gbk.txt"});
   EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(r.out, u8"gbk.txt: 1 steps, no errors (read as GBK)\r\n  1  line 2    set \"报警器\" 1  [output 22 报警器]\r\n");
+  EXPECT_EQ(r.out, u8"gbk.txt: 1 step, no errors (read as GBK)\r\n  1  line 2    set \"报警器\" 1  [output 22 报警器]\r\n");
   r = Run({"check", "--template", "--output", "template.txt"});
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_NE(Read("template.txt").find(u8"\r\nset \"报警器\" 1\r\n"), std::string::npos);
