@@ -19,6 +19,10 @@ const char kUsage[] =
     "  reset-counters     resets the counters\n"
     "  reset-distance N   resets distance N (1-4)\n"
     "  set-distance N     sets distance N (1-4)\n"
+    "  check PLAN         runs the check plan PLAN: switches outputs, waits for the answers, checks\n"
+    "                     readings against limits, prints a line per step; at the end every output the\n"
+    "                     plan left high is written low\n"
+    "  check --template   prints a plan to start from, with this station's channels and captions\n"
     "  help               this text\n"
     "read and watch never reset counters or distances.\n"
     "\n"
@@ -26,7 +30,14 @@ const char kUsage[] =
     "  --json, --csv      (read) JSON or CSV instead of text\n"
     "  --channels LIST    (read, watch) only these, e.g. analog:0-3,input:5,counter,distance:2\n"
     "  --seconds N        (watch) stop after N seconds (1 to 31622400)\n"
-    "  --output FILE      (read, watch) write to FILE instead of standard output\n"
+    "  --output FILE      (read, watch, check --template) write to FILE instead of standard output\n"
+    "  --dry-run          (check) reads and checks the plan, touches nothing\n"
+    "  --stop-on-fail     (check) ends the run at the first step that does not pass\n"
+    "  --keep-outputs     (check) leaves the outputs as the plan left them\n"
+    "  --yes              (check) answers every ask with yes (no operator needed)\n"
+    "  --operator NAME    (check) the operator's name, for the protocol\n"
+    "  --html FILE, --junit FILE, --json FILE\n"
+    "                     (check) writes the protocol as HTML, JUnit XML or JSON\n"
     "Output is UTF-8.\n"
     "\n"
     "exit codes:\n"
@@ -35,7 +46,8 @@ const char kUsage[] =
     "  2  unknown command or bad argument\n"
     "  3  system library SysENV.dll missing, unusable or lacking an entry\n"
     "  4  device library Hardware.dll missing or unusable\n"
-    "  5  the output could not be written\n";
+    "  5  the output could not be written\n"
+    "  6  (check) a step failed, faulted or did not run\n";
 
 namespace {
 
@@ -121,9 +133,26 @@ constexpr CommandName kCommands[] = {
     {"reset-counters", Command::ResetCounters, 0, ""},
     {"reset-distance", Command::ResetDistance, 1, " N"},
     {"set-distance", Command::SetDistance, 1, " N"},
+    {"check", Command::Check, 1, " PLAN (or check --template)"},
 };
 
+constexpr const char* kCheckFlags[] = {"--dry-run", "--template", "--stop-on-fail", "--keep-outputs", "--yes"};
+constexpr const char* kCheckValues[] = {"--operator", "--html", "--junit", "--json", "--output"};
+
+bool IsCheckFlag(const std::string& option) {
+  for (const char* f : kCheckFlags) {
+    if (option == f) return true;
+  }
+  return false;
+}
+
 bool TakesOption(Command command, const std::string& option) {
+  if (command == Command::Check) {
+    for (const char* v : kCheckValues) {
+      if (option == v) return true;
+    }
+    return IsCheckFlag(option);
+  }
   if (option == "--json" || option == "--csv") return command == Command::Read;
   if (option == "--seconds") return command == Command::Watch;
   if (option == "--channels" || option == "--output") return command == Command::Read || command == Command::Watch;
@@ -210,7 +239,8 @@ bool ParseArguments(const std::vector<std::string>& args, Invocation& invocation
       error = "option " + Shown(option) + " does not apply to " + command->name;
       return false;
     }
-    const bool isFormat = option == "--json" || option == "--csv";
+    const bool isCheck = invocation.command == Command::Check;
+    const bool isFormat = !isCheck && (option == "--json" || option == "--csv");
     const std::string key = isFormat ? "--json/--csv" : option;
     for (const std::string& s : seen) {
       if (s == key) {
@@ -225,6 +255,19 @@ bool ParseArguments(const std::vector<std::string>& args, Invocation& invocation
         return false;
       }
       invocation.format = option == "--json" ? Format::Json : Format::Csv;
+      continue;
+    }
+    if (isCheck && IsCheckFlag(option)) {
+      if (equals != std::string::npos) {
+        error = "option " + option + " takes no value";
+        return false;
+      }
+      bool& flag = option == "--dry-run"        ? invocation.dryRun
+                   : option == "--template"     ? invocation.planTemplate
+                   : option == "--stop-on-fail" ? invocation.stopOnFail
+                   : option == "--keep-outputs" ? invocation.keepOutputs
+                                                : invocation.yes;
+      flag = true;
       continue;
     }
     std::string value;
@@ -242,11 +285,35 @@ bool ParseArguments(const std::vector<std::string>& args, Invocation& invocation
       invocation.channels = ChannelSelection{};
       if (!ParseChannelList(value, invocation.channels, error)) return false;
     } else if (value.empty()) {
-      error = "option --output needs a file name";
+      error = "option " + option + (option == "--operator" ? " needs a name" : " needs a file name");
       return false;
     } else {
-      invocation.outputFile = value;
+      std::string& target = option == "--operator" ? invocation.operatorName
+                            : option == "--html"   ? invocation.htmlFile
+                            : option == "--junit"  ? invocation.junitFile
+                            : option == "--json"   ? invocation.jsonFile
+                                                   : invocation.outputFile;
+      target = value;
     }
+  }
+
+  if (invocation.command == Command::Check) {
+    const bool protocol = !invocation.htmlFile.empty() || !invocation.junitFile.empty() || !invocation.jsonFile.empty();
+    const bool runOptions = invocation.dryRun || invocation.stopOnFail || invocation.keepOutputs || invocation.yes ||
+                            !invocation.operatorName.empty() || protocol;
+    if (invocation.planTemplate && (runOptions || !operands.empty())) {
+      error = "check --template takes no plan and no option but --output";
+      return false;
+    }
+    if (!invocation.planTemplate && !invocation.outputFile.empty()) {
+      error = "option --output applies to check --template only";
+      return false;
+    }
+    if (invocation.dryRun && protocol) {
+      error = "check --dry-run writes no protocol";
+      return false;
+    }
+    if (invocation.planTemplate) return true;
   }
 
   if (operands.size() != command->operands) {
@@ -261,6 +328,9 @@ bool ParseArguments(const std::vector<std::string>& args, Invocation& invocation
       invocation.output = static_cast<int>(value);
       if (!ParseInRange(operands[1], 0, 1, "output level", value, error)) return false;
       invocation.level = static_cast<int>(value);
+      break;
+    case Command::Check:
+      invocation.planFile = operands[0];
       break;
     case Command::ResetDistance:
     case Command::SetDistance:

@@ -34,7 +34,7 @@ struct ChannelSelection {
 // Selects into `selection`; false with a one-line error.
 bool ParseChannelList(const std::string& text, ChannelSelection& selection, std::string& error);
 
-enum class Command { Help, Read, Watch, Set, AllLow, ResetCounters, ResetDistance, SetDistance };
+enum class Command { Help, Read, Watch, Set, AllLow, ResetCounters, ResetDistance, SetDistance, Check };
 enum class Format { Text, Json, Csv };
 
 constexpr long kMaxWatchSeconds = 366L * 24 * 3600;
@@ -48,6 +48,15 @@ struct Invocation {
   int level = 0;     // set: 0 or 1
   int distance = 0;  // reset-distance, set-distance: 1..4
   std::string outputFile;  // UTF-8; empty: standard output
+  // check: the plan file, or the template instead; what ends the run and what it leaves behind.
+  std::string planFile;
+  bool dryRun = false;
+  bool planTemplate = false;
+  bool stopOnFail = false;
+  bool keepOutputs = false;
+  bool yes = false;  // answers every ask with yes
+  std::string operatorName;
+  std::string htmlFile, junitFile, jsonFile;  // UTF-8; empty: not written
 };
 
 // Parses the arguments after the program name (UTF-8). False with a one-line error.
@@ -64,6 +73,7 @@ enum ExitCode {
   kExitSystemLibrary = 3,
   kExitDeviceLibrary = 4,
   kExitOutput = 5,
+  kExitCheckFailed = 6,  // check: a step failed, faulted or did not run
 };
 
 }  // namespace probe

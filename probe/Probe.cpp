@@ -11,6 +11,7 @@
 
 #include "framework/Trouble.h"
 #include "probe/Arguments.h"
+#include "probe/Check.h"
 #include "probe/Output.h"
 #include "probe/Report.h"
 #include "probe/StationSession.h"
@@ -19,7 +20,8 @@ namespace {
 
 using namespace probe;
 
-// Set by Ctrl+C, Ctrl+Break or the console closing; ends watch at its next wait.
+// Set by Ctrl+C, Ctrl+Break or the console closing; ends watch at its next wait, and a check's
+// step in hand at once.
 HANDLE g_stop = nullptr;
 // Set once the device is closed and the output complete.
 HANDLE g_finished = nullptr;
@@ -54,16 +56,6 @@ std::vector<std::string> Arguments() {
   for (int i = 1; i < count; ++i) args.push_back(WideToUtf8(argv[i]));
   LocalFree(argv);
   return args;
-}
-
-// The panel marks its run with this mutex; looking does not create it.
-bool PanelIsRunning() {
-  const HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, station::kPanelMutexName);
-  if (mutex != nullptr) {
-    CloseHandle(mutex);
-    return true;
-  }
-  return GetLastError() == ERROR_ACCESS_DENIED;
 }
 
 bool AnyFlagged(const std::vector<Reading>& readings) {
@@ -186,6 +178,7 @@ fw::Result<void> Operate(StationSession& session, const Invocation& invocation, 
 
 int Run(const Invocation& invocation, Output& out, Output& err) {
   if (invocation.command == Command::Help) return out.Write(Lines(kUsage)) ? kExitOk : kExitOutput;
+  if (invocation.command == Command::Check) return RunCheck(invocation, out, err, g_stop);
   if (!invocation.outputFile.empty() && !out.OpenFile(invocation.outputFile)) {
     err.Write("spprobe: cannot write " + invocation.outputFile + ": " + out.Failure() + "\r\n");
     return kExitOutput;

@@ -1,5 +1,7 @@
 #include "probe/StationSession.h"
 
+#include <windows.h>
+
 #include "framework/Text.h"
 #include "probe/Output.h"
 #include "sysbind/SysEnv.h"
@@ -22,7 +24,21 @@ std::uint32_t SelectionMask(Kind kind, const ChannelSelection& selection) {
   return mask;
 }
 
+bool PanelIsRunning() {
+  const HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, station::kPanelMutexName);
+  if (mutex != nullptr) {
+    CloseHandle(mutex);
+    return true;
+  }
+  return GetLastError() == ERROR_ACCESS_DENIED;
+}
+
 int StationSession::Open(std::string& message) {
+  const int loaded = LoadSystem(message);
+  return loaded != kExitOk ? loaded : OpenDevice(message);
+}
+
+int StationSession::LoadSystem(std::string& message) {
   const fw::Result<int> loaded = m_station.LoadSystem();
   if (loaded.value == kSysEnvLibraryUnusable || loaded.value == -1000) {
     wchar_t directory[MAX_PATH] = {};
@@ -37,6 +53,10 @@ int StationSession::Open(std::string& message) {
     return kExitSystemLibrary;
   }
   m_station.RefreshCaptions();
+  return kExitOk;
+}
+
+int StationSession::OpenDevice(std::string& message) {
   const fw::Result<bool> opened = m_station.Open();
   if (!opened.value) {
     const char* path = m_station.DeviceLibraryPath();

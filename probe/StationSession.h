@@ -22,6 +22,9 @@ class StationSession {
   // device library and opens the device. kExitOk, or kExitSystemLibrary / kExitDeviceLibrary with a
   // one-line `message` that carries the system's reason.
   int Open(std::string& message);
+  // The same in two halves: the system library and the captions (no device call), then the device.
+  int LoadSystem(std::string& message);
+  int OpenDevice(std::string& message);
   // Closes, stops and releases the device and unloads its library (once; also on destruction).
   fw::Result<void> Close();
 
@@ -46,5 +49,8 @@ class StationSession {
 
 // The bits of the selected channels of a kind, as the model reads them.
 std::uint32_t SelectionMask(Kind kind, const ChannelSelection& selection);
+
+// Whether the panel runs (it marks its run with a named mutex; looking does not create it).
+bool PanelIsRunning();
 
 }  // namespace probe

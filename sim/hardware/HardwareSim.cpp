@@ -59,7 +59,7 @@ SIM_EXPORT int __cdecl ExtInPutDig(std::int32_t channel) {
 SIM_EXPORT void __cdecl ExtOutPutDig(std::int32_t channel, std::int32_t level) {
   CJournalLine line("ExtOutPutDig");
   if (Enter(line.Int(channel).Int(level)) != nullptr) return;
-  Station().SetOutput(channel, level);
+  Station().SetOutput(channel, level, Now());
 }
 
 SIM_EXPORT int __cdecl ExtGetAnalog(std::int32_t channel, float* samples, std::int32_t count) {

@@ -140,9 +140,27 @@ class Parser {
     return true;
   }
 
+  // "1500ms", "1.5s": whole milliseconds, at most a day.
+  static bool ParseDelay(const std::string& text, int* ms) {
+    const bool milli = text.size() > 2 && SameName(text.substr(text.size() - 2), "ms");
+    const bool seconds = !milli && text.size() > 1 && Lower(text.back()) == 's';
+    double v = 0.0;
+    if ((!milli && !seconds) || !ParseDouble(text.substr(0, text.size() - (milli ? 2 : 1)), &v)) return false;
+    v *= milli ? 1.0 : 1000.0;
+    if (!(v >= 0.0 && v <= 86400000.0) || v != std::floor(v)) return false;
+    *ms = static_cast<int>(v);
+    return true;
+  }
+
   bool Input(InputConfig& input) {
-    const std::vector<std::string> words = Words(m_value);
+    std::vector<std::string> words = Words(m_value);
     long number = 0;
+    int delay = 0;
+    // "mirror <output> after <delay>", also for invert.
+    if (words.size() == 4 && SameName(words[2], "after") && ParseDelay(words[3], &delay) &&
+        (SameName(words[0], "mirror") || SameName(words[0], "invert"))) {
+      words.resize(2);
+    }
     if (words.size() != 2 || !ParseLong(words[1], &number)) return false;
     if (SameName(words[0], "fixed")) {
       if (number != 0 && number != 1) return false;
@@ -150,7 +168,7 @@ class Parser {
     } else if (SameName(words[0], "mirror") || SameName(words[0], "invert")) {
       if (number < 0 || number >= station::kOutputChannels) return false;
       const InputMode mode = SameName(words[0], "mirror") ? InputMode::Mirror : InputMode::Invert;
-      input = InputConfig{mode, 0, static_cast<int>(number), 1000};
+      input = InputConfig{mode, 0, static_cast<int>(number), 1000, delay};
     } else if (SameName(words[0], "toggle")) {
       if (number < 2 || number > 86400000) return false;
       input = InputConfig{InputMode::Toggle, 0, 0, static_cast<int>(number)};

@@ -13,8 +13,8 @@ namespace hwsim {
 
 enum class InputMode {
   Fixed,   // always `value`
-  Mirror,  // the state of output `output` (a wired loop-back)
-  Invert,  // the opposite of output `output`
+  Mirror,  // the state of output `output` (a wired loop-back), `delayMs` after it changed
+  Invert,  // the opposite of output `output`, likewise
   Toggle,  // off for the first half of every `periodMs`, on for the second
 };
 
@@ -23,6 +23,7 @@ struct InputConfig {
   int value = 0;
   int output = 0;
   int periodMs = 1000;
+  int delayMs = 0;  // mirror, invert: how long the input takes to follow its output
 };
 
 enum class Waveform { Constant, Sine, Ramp, Noise };

@@ -102,7 +102,18 @@ volatile int g_dividend = 1;  // volatile too, or the compiler may turn the divi
 
 }  // namespace
 
-std::uint64_t Now() { return GetTickCount64(); }
+// Whole milliseconds of the performance counter: the system's tick (15.6 ms on Windows) would make
+// the delays of delayed inputs that much late.
+std::uint64_t Now() {
+  static const LONGLONG frequency = [] {
+    LARGE_INTEGER f{};
+    QueryPerformanceFrequency(&f);
+    return f.QuadPart > 0 ? f.QuadPart : 1;
+  }();
+  LARGE_INTEGER now{};
+  QueryPerformanceCounter(&now);
+  return static_cast<std::uint64_t>(now.QuadPart / frequency * 1000 + now.QuadPart % frequency * 1000 / frequency);
+}
 
 const SimConfig& Config() { return Sim().config; }
 

@@ -66,9 +66,30 @@ void CSimStation::Release(std::uint64_t nowMs) {
   m_szIdentity[0] = '\0';
 }
 
-void CSimStation::SetOutput(int channel, int level) {
+void CSimStation::SetOutput(int channel, int level, std::uint64_t nowMs) {
   if (!m_bOpen || channel < 0 || channel >= station::kOutputChannels) return;
-  m_bOutputs[channel] = level != 0;
+  const bool on = level != 0;
+  if (m_bOutputs[channel] == on) return;
+  m_bOutputs[channel] = on;
+  Changes& changes = m_changes[channel];
+  if (changes.count == kOutputHistory) {
+    changes.before = changes.level[0];
+    for (int i = 1; i < kOutputHistory; ++i) {
+      changes.atMs[i - 1] = changes.atMs[i];
+      changes.level[i - 1] = changes.level[i];
+    }
+    --changes.count;
+  }
+  changes.atMs[changes.count] = nowMs;
+  changes.level[changes.count++] = on;
+}
+
+int CSimStation::OutputAt(int channel, std::uint64_t atMs) const {
+  if (channel < 0 || channel >= station::kOutputChannels) return 0;
+  const Changes& changes = m_changes[channel];
+  bool on = changes.before;
+  for (int i = 0; i < changes.count && changes.atMs[i] <= atMs; ++i) on = changes.level[i];
+  return on ? 1 : 0;
 }
 
 int CSimStation::Output(int channel) const {
@@ -82,9 +103,13 @@ int CSimStation::Input(int channel, std::uint64_t nowMs) const {
     case InputMode::Fixed:
       return input.value != 0 ? 1 : 0;
     case InputMode::Mirror:
-      return Output(input.output);
-    case InputMode::Invert:
-      return 1 - Output(input.output);
+    case InputMode::Invert: {
+      const int level = input.delayMs == 0 ? Output(input.output)
+                        : nowMs < static_cast<std::uint64_t>(input.delayMs)
+                            ? OutputAt(input.output, 0)
+                            : OutputAt(input.output, nowMs - static_cast<std::uint64_t>(input.delayMs));
+      return input.mode == InputMode::Mirror ? level : 1 - level;
+    }
     case InputMode::Toggle: {
       const std::uint64_t period = static_cast<std::uint64_t>(input.periodMs);
       const std::uint64_t phase = (nowMs >= m_nStartMs ? nowMs - m_nStartMs : 0) % period;

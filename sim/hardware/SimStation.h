@@ -25,8 +25,12 @@ class CSimStation {
   bool IsRunning() const { return m_bOpen && m_bRunning; }
 
   // Outputs 0..23; a level other than 0 switches the output on. Outside the range: ignored.
-  void SetOutput(int channel, int level);
+  void SetOutput(int channel, int level, std::uint64_t nowMs);
   int Output(int channel) const;
+  // What output `channel` was at `atMs` (as far as its last kOutputHistory changes tell).
+  int OutputAt(int channel, std::uint64_t atMs) const;
+
+  static constexpr int kOutputHistory = 16;
 
   // Inputs 0..15: 1 on, 0 off (also outside the range and while closed).
   int Input(int channel, std::uint64_t nowMs) const;
@@ -62,6 +66,14 @@ class CSimStation {
   double m_dDistanceBase[station::kDistances] = {};
   double m_dDistanceMark[station::kDistances] = {};
   bool m_bOutputs[station::kOutputChannels] = {};
+  // The last changes of each output, for inputs that follow it with a delay.
+  struct Changes {
+    bool before = false;  // the level before the oldest change kept
+    int count = 0;
+    std::uint64_t atMs[kOutputHistory] = {};
+    bool level[kOutputHistory] = {};
+  };
+  Changes m_changes[station::kOutputChannels];
   std::uint32_t m_nNoise[station::kAnalogChannels] = {};
 };
 

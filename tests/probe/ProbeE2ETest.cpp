@@ -9,10 +9,13 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "tests/probe/Markup.h"
 #include "tests/support/SystemFiles.h"
 #include "tests/support/TestSupport.h"
 
@@ -52,6 +55,7 @@ class ProbeTest : public testing::Test {
     for (const char* dir : {"Config", "Device"}) fs::create_directories(root_ / dir);
     ASSERT_TRUE(sptest::WriteFileBytes((root_ / "Config/calib.ini").string(),
                                        Declare("AllTD_Din", 0, "门开关 (常开)") + Declare("AllTD_Din", 2, "Say\"hi\",x\ty(z)") +
+                                           Declare("AllTD_Din", 5, "门开关") + Declare("AllTD_Dout", 22, "报警器") +
                                            Declare("AllTD_A", 1, "Weight(kg)") + Declare("AllTD_Dout", 23, "LiftUp(24V)")));
   }
   void TearDown() override { fs::remove_all(root_); }
@@ -145,11 +149,17 @@ TEST_F(ProbeTest, ReadShowsTheScriptedValuesWithCaptionsInEachFormat) {
   EXPECT_EQ(Calls(), Framed(calls));
 }
 
+// A console of the test's own, made once per process, which the probes it starts share: Ctrl+C sent
+// to a second one made later in the same process does not reach them under Wine.
+bool OwnConsole() {
+  static const bool made = (FreeConsole(), AllocConsole() != 0);
+  return made;
+}
+
 // Until Ctrl+C, sent to the console this test shares with the probe, with the file complete.
 TEST_F(ProbeTest, WatchSamplesTheChosenChannelsUntilCtrlC) {
   ASSERT_NO_FATAL_FAILURE(Install(ScriptedStation()));
-  FreeConsole();
-  ASSERT_TRUE(AllocConsole());
+  ASSERT_TRUE(OwnConsole());
   const PROCESS_INFORMATION pi = Start({"watch", "--channels", "analog:1,input:2", "--output", "rec.csv"});
   SetConsoleCtrlHandler(nullptr, TRUE);  // the test ignores it; after the start, as children inherit that
   const DWORD start = GetTickCount();
@@ -231,6 +241,222 @@ TEST_F(ProbeTest, CommandsEndWithTheirCodesAndCalls) {
   CloseHandle(panel);
   EXPECT_EQ(r.code, 0);
   EXPECT_EQ(r.err, "spprobe: the panel (StationProbe.exe) is running and uses the same device\r\n");
+}
+
+// ---- check plans ----------------------------------------------------------------------------
+
+// The result each step printed, in order ("PASS", "NOT RUN", ...).
+Lines Printed(const std::string& out) {
+  Lines results;
+  const std::regex step(R"((^|\n) *\d+ (PASS|FAIL|FAULT|NOT RUN) )");
+  for (std::sregex_iterator m(out.begin(), out.end(), step), end; m != end; ++m) results.push_back((*m)[2]);
+  return results;
+}
+
+// The three protocols of a run read as their readers do and held against what the run printed:
+// one row (HTML), test case (JUnit) and entry (JSON) per step with the printed result.
+void ExpectProtocols(const std::string& html, const std::string& junit, const std::string& json, const Lines& results) {
+  sptest::Element page, xml;
+  std::string error;
+  ASSERT_TRUE(sptest::MarkupReader::Read(html, page, error)) << error;
+  ASSERT_TRUE(sptest::MarkupReader::Read(junit, xml, error)) << error;
+  EXPECT_TRUE(std::regex_search(html, std::regex("@page \\{ size: A4;")));
+  EXPECT_FALSE(std::regex_search(html, std::regex("src=|href=|@import|url\\("))) << "not self-contained";
+  const auto rows = page.All("tbody")[2]->All("tr");
+  ASSERT_EQ(rows.size(), results.size());
+  const sptest::Element& suite = *xml.All("testsuite").at(0);
+  const auto cases = suite.All("testcase");
+  ASSERT_EQ(cases.size(), results.size());
+  std::map<std::string, int> count;
+  std::string jsonResults;
+  for (std::size_t i = 0; i < results.size(); ++i) {
+    const std::string number = std::to_string(i + 1);
+    const auto cells = rows[i]->All("td");
+    EXPECT_EQ(cells.at(0)->text + " " + cells.at(6)->text, number + " " + results[i]);
+    std::string key = results[i] == "NOT RUN" ? "not-run" : results[i];
+    std::transform(key.begin(), key.end(), key.begin(), ::tolower);
+    EXPECT_EQ(rows[i]->attributes.at("class"), key);  // the style sheet draws fail and fault red
+    EXPECT_EQ(cases[i]->attributes.at("name").substr(0, number.size() + 2), number + ": ");
+    EXPECT_GE(std::stod(cases[i]->attributes.at("time")), 0.0);
+    EXPECT_FALSE(cases[i]->attributes.at("classname").empty());
+    const char* element = key == "fail" ? "failure" : key == "fault" ? "error" : key == "not-run" ? "skipped" : nullptr;
+    EXPECT_EQ(cases[i]->children.size(), element != nullptr ? 1u : 0u);
+    if (element != nullptr && !cases[i]->children.empty()) {
+      EXPECT_EQ(cases[i]->children[0].name, element);
+      EXPECT_TRUE(cases[i]->children[0].attributes.count("message"));
+      EXPECT_EQ(cases[i]->children[0].attributes.count("type"), key == "not-run" ? 0u : 1u);
+    }
+    ++count[element != nullptr ? element : "pass"];
+    jsonResults += "\"result\": \"" + (key == "not-run" ? "not run" : key) + "\"\n";
+  }
+  const std::map<std::string, std::string> totals = {{"tests", std::to_string(results.size())},
+                                                     {"failures", std::to_string(count["failure"])},
+                                                     {"errors", std::to_string(count["error"])},
+                                                     {"skipped", std::to_string(count["skipped"])}};
+  for (const auto& [name, value] : totals) EXPECT_EQ(suite.attributes.at(name), value) << name;
+  std::string found;
+  const std::regex result("\"result\": \"[a-z ]+\"");
+  for (std::sregex_iterator m(json.begin(), json.end(), result), end; m != end; ++m) found += m->str() + "\n";
+  EXPECT_EQ(found, jsonResults);
+  EXPECT_NE(json.find(count["pass"] == static_cast<int>(results.size()) ? "\"passed\": true" : "\"passed\": false"),
+            std::string::npos);
+}
+
+class CheckTest : public ProbeTest {
+ protected:
+  // The demo station: its calib.ini and wiring (inputs that follow their outputs late).
+  void InstallDemo(const std::string& faults = "") {
+    ASSERT_TRUE(sptest::WriteFileBytes((root_ / "Config/calib.ini").string(), Demo("calib.ini")));
+    ASSERT_NO_FATAL_FAILURE(Install(Demo("HardwareSim.ini") + faults));
+  }
+  static std::string Demo(const std::string& name) {
+    std::ifstream file(fs::path(sptest::ExeDirectory()) / "demo" / name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  }
+  Result Check(const std::string& plan, Lines options = {}) {
+    EXPECT_TRUE(sptest::WriteFileBytes((root_ / "plan.txt").string(), plan));
+    for (const char* f : {"p.html", "p.xml", "p.json"}) fs::remove(root_ / f);
+    Lines args = {"check", "--html", "p.html", "--junit", "p.xml", "--json", "p.json"};
+    args.insert(args.end(), options.begin(), options.end());
+    args.push_back("plan.txt");
+    return Run(args);
+  }
+  void ExpectProtocolsOf(const Result& r) const { ExpectProtocols(Read("p.html"), Read("p.xml"), Read("p.json"), Printed(r.out)); }
+  // The journal without the readings: what the run did to the station.
+  std::string Commands() const {
+    return std::regex_replace(Calls(), std::regex("(ExtInPutDig|ExtGetAnalog|ExtGetFreb|ExtGetDis) [^\n]*\n"), "");
+  }
+};
+
+// The demo's plans on the demo station: every kind of step passes (response times never shorter
+// than the wiring's delays), each step makes only its own calls; the plan that fails on purpose
+// fails where it should and returns the lift it left up.
+TEST_F(CheckTest, DemoPlansPassAndFailOnTheDemoStation) {
+  ASSERT_NO_FATAL_FAILURE(InstallDemo());
+  Result r = Check(Demo("plans/monthly-check.txt"), {"--yes"});
+  EXPECT_EQ(r.code, 0) << r.out << r.err;
+  EXPECT_EQ(Printed(r.out), Lines(39, "PASS")) << r.out;
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(r.out, m, std::regex(u8R"(\n +7 PASS +expect input "后举升到位开关" 1 within 3s  \[input 1 后举升到位开关\]: 1 in (\d\.\d+) s)")));
+  // The simulator's clock has whole milliseconds: its switch may come up to one early.
+  EXPECT_GE(std::stod(m[1]), 1.499) << "sooner than the lift can reach its switch";
+  ExpectProtocolsOf(r);
+  std::string lows;
+  for (int k = 0; k < 24; ++k) lows += "ExtOutPutDig " + std::to_string(k) + " 0\n";
+  EXPECT_EQ(Commands(), Framed("ExtOutPutDig 0 1\nExtOutPutDig 0 0\nExtOutPutDig 2 1\nExtOutPutDig 2 0\nExtOutPutDig 4 1\n"
+                               "ExtOutPutDig 4 0\nExtOutPutDig 7 1\nExtOutPutDig 7 0\nExtOutPutDig 5 1\nExtOutPutDig 6 1\n" +
+                               lows + "ExtOutPutDig 9 1\nExtOutPutDig 9 0\nExtResetCNT\nExtResetDis 300\nExtSetDis 300\n"));
+  const std::regex read("ExtInPutDig ([0-3]|7|8|9|11)|ExtGetAnalog [0-3] ptr 50|ExtGetFreb 200|ExtGetDis 300");
+  std::istringstream calls(Commands() == Calls() ? "" : Calls());
+  for (std::string line; std::getline(calls, line);) {
+    EXPECT_TRUE(std::regex_match(line, read) || Commands().find(line + "\n") != std::string::npos) << line;
+  }
+
+  ASSERT_NO_FATAL_FAILURE(InstallDemo());
+  r = Check(Demo("plans/fails-on-purpose.txt"));
+  EXPECT_EQ(r.code, 6) << r.out << r.err;
+  EXPECT_EQ(Printed(r.out), Lines({"PASS", "PASS", "FAIL", "FAIL", "PASS"})) << r.out;
+  EXPECT_NE(r.out.find(u8"\r\noutputs returned low: 2 (后举升上升)\r\n"), std::string::npos) << r.out;
+  ExpectProtocolsOf(r);
+  EXPECT_EQ(Commands(), Framed("ExtOutPutDig 2 1\nExtOutPutDig 2 0\n"));
+  sptest::Element page;
+  std::string error;
+  ASSERT_TRUE(sptest::MarkupReader::Read(Read("p.html"), page, error));
+  std::string outputs;
+  for (const sptest::Element* cell : page.All("tbody")[3]->All("td")) outputs += cell->text + "|";
+  EXPECT_EQ(outputs, u8"2|后举升上升|returned low|");
+  // Stopped at the first failure, the lift left up as asked.
+  ASSERT_NO_FATAL_FAILURE(InstallDemo());
+  r = Check(Demo("plans/fails-on-purpose.txt"), {"--stop-on-fail", "--keep-outputs"});
+  EXPECT_EQ(Printed(r.out), Lines({"PASS", "PASS", "FAIL", "NOT RUN", "NOT RUN"})) << r.out;
+  EXPECT_EQ(Commands(), Framed("ExtOutPutDig 2 1\n"));
+}
+
+// Ctrl+C ends a long wait at once; the output left high goes low, the rest is not run, and the
+// protocols are whole.
+TEST_F(CheckTest, CtrlCEndsTheStepInHandThenTheSafeEnd) {
+  ASSERT_NO_FATAL_FAILURE(Install(""));
+  ASSERT_TRUE(sptest::WriteFileBytes((root_ / "plan.txt").string(), "set 22 1\nwait 3600s\nexpect input 15 1\n"));
+  ASSERT_TRUE(OwnConsole());
+  SetConsoleCtrlHandler(nullptr, FALSE);  // not ignored from the start (Wine passes the ignoring on for good)
+  const PROCESS_INFORMATION pi = Start({"check", "--html", "p.html", "--junit", "p.xml", "--json", "p.json", "plan.txt"});
+  SetConsoleCtrlHandler(nullptr, TRUE);
+  const DWORD start = GetTickCount();
+  while (Calls().find("ExtOutPutDig 22 1") == std::string::npos && GetTickCount() - start < 60000) Sleep(50);
+  ASSERT_TRUE(GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0));
+  const Result r = Finish(pi);  // within a minute, not an hour
+  EXPECT_EQ(r.code, 6) << r.out << r.err;
+  EXPECT_EQ(Printed(r.out), Lines({"PASS", "NOT RUN", "NOT RUN"})) << r.out;
+  // Cut short, or not begun when Ctrl+C came just before it.
+  EXPECT_TRUE(std::regex_search(r.out, std::regex("NOT RUN +wait 3600s( \\(stopped by Ctrl\\+C after \\d+\\.\\d+ s\\))?\r\n")));
+  EXPECT_EQ(Calls(), Framed("ExtOutPutDig 22 1\nExtOutPutDig 22 0\n"));
+  ExpectProtocolsOf(r);
+  EXPECT_NE(Read("p.json").find("\"run\": \"stopped by Ctrl+C\""), std::string::npos);
+}
+
+// A faulting entry fails its step as FAULT with the panel's fallback and the run goes on; an ask
+// with nobody to answer fails; whatever was written high goes low at the end.
+TEST_F(CheckTest, FaultsAndAskWithoutOperatorFailStepsButTheRunEndsSafely) {
+  ASSERT_NO_FATAL_FAILURE(Install("[Faults]\r\nExtOutPutDig=raise times=1\r\nExtInPutDig=access\r\n"));
+  const Result r = Check(u8"set 5 1\nset \"报警器\" 1\nexpect input 2 0\nask \"Ready?\"\n");
+  EXPECT_EQ(r.code, 6) << r.out << r.err;
+  EXPECT_EQ(Printed(r.out), Lines({"FAULT", "PASS", "FAULT", "FAIL"})) << r.out;
+  EXPECT_NE(r.out.find("(ExtOutPutDig faulted (exception 0xE0000001))"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find(": 0 (ExtInPutDig faulted (exception 0xC0000005))"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("no operator to answer"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find(u8"outputs returned low: 5, 22 (报警器)"), std::string::npos) << r.out;
+  EXPECT_EQ(Calls(), Framed("ExtOutPutDig 5 1\nExtOutPutDig 22 1\nExtInPutDig 2\nExtOutPutDig 5 0\nExtOutPutDig 22 0\n"));
+  ExpectProtocolsOf(r);
+}
+
+// A plan with errors, or a file that is no plan, changes nothing on the station: every error is
+// said with its line and the device library is not even loaded. A GBK plan reads as one.
+TEST_F(CheckTest, PlanErrorsAndHostileFilesTouchNothing) {
+  const std::string huge(2 << 20, '#');
+  ASSERT_TRUE(sptest::WriteFileBytes((root_ / "huge.txt").string(), huge) &&
+              sptest::WriteFileBytes((root_ / "utf16.txt").string(), std::string("\xFF\xFEs\0e\0t\0", 8)) &&
+              sptest::WriteFileBytes((root_ / "locked.txt").string(), "wait 1s\n") &&
+              sptest::WriteFileBytes((root_ / "errors.txt").string(),
+                                     u8"set \"报警器\" 1\nset 24 1\nexpect input \"门开关\" 1\n\nwait forever\n"
+                                     u8"expect input \"LiftUp\" 1 within 1s\nexpect counter 200 changes\n"));
+  fs::copy_file(fs::path(sptest::ExeDirectory()) / "Hardware.dll", root_ / "binary.txt");
+  const HANDLE locked = CreateFileA((root_ / "locked.txt").string().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  const struct {
+    const char* file;
+    std::string err;  // a regular expression
+  } cases[] = {
+      {"errors.txt", u8"spprobe: errors.txt:2: output must be 0 to 23 or a caption in double quotes, not '24'\r\n"
+                     u8"spprobe: errors.txt:3: \"门开关\" names several inputs: 0 门开关, 5 门开关; write the number\r\n"
+                     u8"spprobe: errors.txt:5: a duration is like 500ms, 2s or 1.5s \\(at most 24 hours\\), not 'forever'\r\n"
+                     u8"spprobe: errors.txt:6: \"LiftUp\" is output 23 LiftUp, not an input\r\n"
+                     u8"spprobe: errors.txt:7: 'changes' needs 'within DURATION'\r\n"},
+      {"huge.txt", "spprobe: huge.txt: too large for a plan \\(more than 1024 KiB\\)\r\n"},
+      {"binary.txt", "spprobe: binary.txt: not a text file \\(control byte 0x00 on line 1\\)\r\n"},
+      {"utf16.txt", "spprobe: utf16.txt: UTF-16 text: save the plan as UTF-8\r\n"},
+      {"Config", "spprobe: Config: a folder, not a plan file\r\n"},
+      {"missing.txt", "spprobe: missing.txt: cannot read it: .+\r\n"},
+      {"locked.txt", "spprobe: locked.txt: cannot read it: .+\r\n"},
+      {"NUL", "spprobe: NUL: not a file\r\n"},
+  };
+  for (const auto& c : cases) {
+    ASSERT_NO_FATAL_FAILURE(Install(""));
+    const Result r = Run({"check", "--yes", "--html", "p.html", c.file});
+    EXPECT_EQ(r.code, 2) << c.file;
+    EXPECT_TRUE(std::regex_match(r.err, std::regex(c.err))) << r.err;
+    EXPECT_EQ(r.out + Calls(), "") << c.file;
+    EXPECT_FALSE(fs::exists(root_ / "p.html")) << c.file;
+  }
+  CloseHandle(locked);
+  // GBK, as the station's own files; the template is a plan of this station.
+  ASSERT_TRUE(sptest::WriteFileBytes((root_ / "gbk.txt").string(), "# 月检\nset \"报警器\" 1\n"));
+  Result r = Run({"check", "--dry-run", "gbk.txt"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, u8"gbk.txt: 1 step, no errors (read as GBK)\r\n  1  line 2    set \"报警器\" 1  [output 22 报警器]\r\n");
+  r = Run({"check", "--template", "--output", "template.txt"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(Read("template.txt").find(u8"\r\nset \"报警器\" 1\r\n"), std::string::npos);
+  EXPECT_EQ(Run({"check", "--dry-run", "template.txt"}).code, 0);
+  EXPECT_EQ(Calls(), "");
 }
 
 }  // namespace
