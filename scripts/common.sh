@@ -48,12 +48,13 @@ sp_demo_windows_dir='C:\Station'
 # stay as they are.
 sp_demo_station() {
   local dest=$1 bin=$2 demo=$sp_root/sim/demo
-  mkdir -p "$dest/Config" "$dest/Device"
+  mkdir -p "$dest/Config" "$dest/Device" "$dest/Plans"
   if [ "${3:-}" != keep ] || [ ! -f "$dest/Config/calib.ini" ]; then
     cp "$demo/calib.ini" "$demo/DevOz.ini" "$demo/sysOz.ini" "$demo/DevID.ini" "$dest/Config/"
   fi
   cp "$bin/StationProbe.exe" "$bin/spprobe.exe" "$demo/loginset.ini" "$dest/"
   cp "$bin/Hardware.dll" "$demo/HardwareSim.ini" "$dest/Device/"
+  cp "$demo/plans/monthly-check.txt" "$demo/plans/fails-on-purpose.txt" "$dest/Plans/"
 }
 
 # sp_demo_prefix PREFIX BIN [keep]: the demo station in the Wine prefix at C:\Station, and the
