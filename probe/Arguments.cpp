@@ -51,19 +51,6 @@ const char kUsage[] =
 
 namespace {
 
-// An argument as a message shows it: at most 40 bytes (whole UTF-8 characters), control
-// characters as '?', in quotes.
-std::string Shown(const std::string& text) {
-  std::size_t n = text.size() <= 40 ? text.size() : 40;
-  while (n > 0 && n < text.size() && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
-  std::string shown = "'";
-  for (std::size_t i = 0; i < n; ++i) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    shown += (c < 0x20 || c == 0x7F) ? '?' : text[i];
-  }
-  return shown + (n < text.size() ? "...'" : "'");
-}
-
 // A decimal number of at most nine digits (no sign, no blanks), so it never overflows.
 bool ParseNumber(const std::string& text, long& value) {
   if (text.empty() || text.size() > 9) return false;
@@ -206,6 +193,19 @@ bool ParseChannelList(const std::string& text, ChannelSelection& selection, std:
     if (comma == std::string::npos) return true;
     start = comma + 1;
   }
+}
+
+// A text as a message shows it: at most 40 bytes (whole UTF-8 characters), control
+// characters as '?', in quotes.
+std::string Shown(const std::string& text) {
+  std::size_t n = text.size() <= 40 ? text.size() : 40;
+  while (n > 0 && n < text.size() && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
+  std::string shown = "'";
+  for (std::size_t i = 0; i < n; ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    shown += (c < 0x20 || c == 0x7F) ? '?' : text[i];
+  }
+  return shown + (n < text.size() ? "...'" : "'");
 }
 
 bool ParseArguments(const std::vector<std::string>& args, Invocation& invocation, std::string& error) {

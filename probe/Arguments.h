@@ -59,6 +59,10 @@ struct Invocation {
   std::string htmlFile, junitFile, jsonFile;  // UTF-8; empty: not written
 };
 
+// A text (an argument, a word of a plan) as a message shows it: at most 40 bytes (whole UTF-8
+// characters), control characters as '?', in quotes.
+std::string Shown(const std::string& text);
+
 // Parses the arguments after the program name (UTF-8). False with a one-line error.
 bool ParseArguments(const std::vector<std::string>& args, Invocation& invocation, std::string& error);
 

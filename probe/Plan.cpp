@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "probe/Arguments.h"
+
 namespace probe {
 
 namespace {
@@ -34,18 +36,6 @@ std::string Trim(const std::string& s) {
   while (begin < end && IsBlank(s[begin])) ++begin;
   while (end > begin && IsBlank(s[end - 1])) --end;
   return s.substr(begin, end - begin);
-}
-
-// A text as a message shows it: at most 40 bytes (whole UTF-8 characters), in quotes.
-std::string Shown(const std::string& text) {
-  std::size_t n = text.size() <= 40 ? text.size() : 40;
-  while (n > 0 && n < text.size() && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
-  std::string shown = "'";
-  for (std::size_t i = 0; i < n; ++i) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    shown += c < 0x20 || c == 0x7F ? '?' : text[i];
-  }
-  return shown + (n < text.size() ? "...'" : "'");
 }
 
 const char* SignalWord(Signal signal) {

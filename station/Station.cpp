@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 
@@ -172,21 +173,15 @@ void Station::Notify(const Sample& sample) {
 }
 
 std::int64_t Station::ClockUs() {
-  static const LONGLONG frequency = [] {
-    LARGE_INTEGER f{};
-    QueryPerformanceFrequency(&f);
-    return f.QuadPart > 0 ? f.QuadPart : 1;
-  }();
-  LARGE_INTEGER now{};
-  QueryPerformanceCounter(&now);
-  return static_cast<std::int64_t>(now.QuadPart / frequency * 1000000 + now.QuadPart % frequency * 1000000 / frequency);
+  // The performance counter (mingw's steady clock): the system's tick of 15.6 ms would blur the
+  // response times a check measures.
+  using namespace std::chrono;
+  return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
 std::int64_t Station::WallUs() {
-  FILETIME now{};
-  GetSystemTimeAsFileTime(&now);
-  const std::int64_t ticks = (static_cast<std::int64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-  return ticks / 10 - 11644473600LL * 1000000;  // 100 ns since 1601 to microseconds since 1970
+  using namespace std::chrono;
+  return duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
 }
 
 void Station::RefreshCaptions() {

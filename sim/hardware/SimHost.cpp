@@ -1,5 +1,7 @@
 #include "sim/hardware/SimHost.h"
 
+#include <chrono>
+
 #include <windows.h>
 
 #include <cstring>
@@ -102,17 +104,11 @@ volatile int g_dividend = 1;  // volatile too, or the compiler may turn the divi
 
 }  // namespace
 
-// Whole milliseconds of the performance counter: the system's tick (15.6 ms on Windows) would make
+// Whole milliseconds of the performance counter (mingw's steady clock): the system's tick (15.6 ms on Windows) would make
 // the delays of delayed inputs that much late.
 std::uint64_t Now() {
-  static const LONGLONG frequency = [] {
-    LARGE_INTEGER f{};
-    QueryPerformanceFrequency(&f);
-    return f.QuadPart > 0 ? f.QuadPart : 1;
-  }();
-  LARGE_INTEGER now{};
-  QueryPerformanceCounter(&now);
-  return static_cast<std::uint64_t>(now.QuadPart / frequency * 1000 + now.QuadPart % frequency * 1000 / frequency);
+  using namespace std::chrono;
+  return static_cast<std::uint64_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
 const SimConfig& Config() { return Sim().config; }
