@@ -1,0 +1,399 @@
+#include "widgets/TimeChart.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+#include "framework/Messages.h"
+#include "widgets/memdc.h"
+
+using chart::ColumnSpan;
+using chart::FloorDiv;
+
+namespace {
+
+constexpr COLORREF kCursorColour = RGB(90, 90, 90);
+constexpr COLORREF kBorderColour = RGB(160, 160, 160);
+
+void Fill(HDC dc, const RECT& rect, COLORREF colour) {
+  SetBkColor(dc, colour);
+  ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
+}
+
+int TextWidth(HDC dc, const wchar_t* text) {
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text, static_cast<int>(std::wcslen(text)), &size);
+  return size.cx;
+}
+
+}  // namespace
+
+CTimeChart::CTimeChart() { m_series.reserve(kMaxSeries); }
+
+CTimeChart::~CTimeChart() = default;
+
+int CTimeChart::Find(int id) const {
+  for (std::size_t i = 0; i < m_series.size(); ++i) {
+    if (m_series[i].id == id) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+HFONT CTimeChart::Font() const {
+  const HFONT font = GetHwnd() != nullptr ? reinterpret_cast<HFONT>(SendMessageW(GetHwnd(), WM_GETFONT, 0, 0)) : nullptr;
+  return font != nullptr ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
+bool CTimeChart::AddSeries(int id, const TrendRing* ring, COLORREF colour, const wchar_t* caption, std::int64_t joinUs,
+                           ChartValueFormat format) {
+  if (ring == nullptr || Find(id) >= 0 || SeriesCount() >= kMaxSeries) return false;
+  m_series.push_back(Series{id, ring, colour, caption != nullptr ? caption : L"", joinUs, format,
+                            fw::Brush(CreateSolidBrush(colour)), INT64_MIN});
+  Layout();
+  return true;
+}
+
+void CTimeChart::RemoveSeries(int id) {
+  const int i = Find(id);
+  if (i < 0) return;
+  m_series.erase(m_series.begin() + i);
+  Layout();
+}
+
+void CTimeChart::SetCaption(int id, const wchar_t* caption) {
+  const int i = Find(id);
+  if (i < 0 || m_series[i].caption == caption) return;
+  m_series[i].caption = caption;
+  Layout();
+}
+
+void CTimeChart::SetSpan(std::int64_t spanUs) {
+  if (spanUs <= 0 || spanUs == m_spanUs) return;
+  m_spanUs = spanUs;
+  Layout();
+}
+
+void CTimeChart::SetClock(std::int64_t localOffsetUs) {
+  const std::int64_t moved = localOffsetUs - m_localOffsetUs;
+  if (moved > -chart::kUsPerSecond && moved < chart::kUsPerSecond) return;
+  m_localOffsetUs = localOffsetUs;
+  Redraw();
+}
+
+void CTimeChart::Advance(std::int64_t nowUs) {
+  m_nowUs = std::max(m_nowUs, nowUs);
+  if (!m_frozen && m_valid) Update(true);
+}
+
+void CTimeChart::Freeze(bool frozen) {
+  if (frozen == m_frozen) return;
+  m_frozen = frozen;
+  m_frozenAt = m_nowUs;
+  Redraw();  // thawed: straight to now
+}
+
+void CTimeChart::SetMargin(int px) {
+  if (px == m_margin) return;
+  m_margin = px;
+  Layout();
+}
+
+void CTimeChart::ShowTimeLabels(bool show) {
+  if (show == m_showTimeLabels) return;
+  m_showTimeLabels = show;
+  Layout();
+}
+
+std::int64_t CTimeChart::TimeAt(int x) const {
+  const std::int64_t column = m_right - m_width + 1 + (x - m_plot.left);
+  return column * m_axis.usPerPixel + m_axis.usPerPixel / 2;
+}
+
+void CTimeChart::Redraw() {
+  m_valid = false;
+  if (GetHwnd() != nullptr) InvalidateRect(GetHwnd(), nullptr, FALSE);
+}
+
+RECT CTimeChart::PictureRect() const {
+  return RECT{m_plot.left, m_plot.top, m_plot.left + m_width, m_plot.top + m_keptHeight};
+}
+
+void CTimeChart::Layout() {
+  HWND hwnd = GetHwnd();
+  if (hwnd == nullptr) return;
+  GetClientRect(hwnd, &m_client);
+  {
+    const fw::WindowDC screen(hwnd);
+    const fw::ScopedSelect font(screen.Get(), Font());
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(screen.Get(), &metrics);
+    m_lineHeight = metrics.tmHeight + 2;
+    m_secondsLabel = TextWidth(screen.Get(), L"00:00:00");
+    m_minutesLabel = TextWidth(screen.Get(), L"00:00");
+    m_valueWidth = TextWidth(screen.Get(), L"0xffffd8f0");
+  }
+  m_stripHeight = m_showTimeLabels ? m_lineHeight + 2 : 0;
+  m_plot = LayoutPlot(m_client);
+  const int width = m_plot.right - m_plot.left, height = m_plot.bottom - m_plot.top;
+  if (width <= 0 || height <= 0) {
+    m_width = 0;
+    Redraw();
+    return;
+  }
+  m_axis = chart::ChooseTimeAxis(m_spanUs, width, m_secondsLabel, m_minutesLabel);
+  if (!m_keptDC || width != m_width || height + m_stripHeight != m_keptHeight) {
+    m_keptSelect.reset();
+    m_kept.Reset();
+    m_keptDC.reset();
+    m_bits = nullptr;
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -(height + m_stripHeight), 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    m_kept.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    m_keptDC.emplace(nullptr);
+    if (!m_kept || !*m_keptDC) {
+      m_kept.Reset();
+      m_keptDC.reset();
+      m_width = 0;
+      Redraw();
+      return;
+    }
+    m_keptSelect.emplace(m_keptDC->Get(), m_kept.Get());
+    m_bits = static_cast<std::uint32_t*>(bits);
+    m_union.assign(width, ColumnSpan{});
+    m_slice.assign(static_cast<std::size_t>(kMaxSeries) * width, ColumnSpan{});
+  }
+  m_width = width;
+  m_keptHeight = height + m_stripHeight;
+  // The kept picture is drawn in client coordinates: its corner is the plot's.
+  SetWindowOrgEx(m_keptDC->Get(), m_plot.left, m_plot.top, nullptr);
+  Redraw();
+}
+
+void CTimeChart::Update(bool invalidate) {
+  if (m_width <= 0 || !m_keptDC) return;
+  const std::int64_t u = m_axis.usPerPixel;
+  const std::int64_t right = FloorDiv(m_frozen ? m_frozenAt : m_nowUs, u);
+  HWND hwnd = GetHwnd();
+  if (!m_valid || right < m_right || right - m_right >= m_width) {
+    m_right = right;
+    ComputeSlice(right - m_width + 1, right);
+    OnColumns(m_union.data(), m_width);
+    DrawSlice(right - m_width + 1, right);
+    m_valid = true;
+    if (invalidate && hwnd != nullptr) InvalidateRect(hwnd, nullptr, FALSE);
+    return;
+  }
+  // From the column that was in progress, or from where a series' last drawn point was.
+  std::int64_t first = m_right;
+  bool changed = right != m_right;
+  for (const Series& s : m_series) {
+    if (s.ring->Empty() || s.ring->Newest().timeUs <= s.drawnUntil) continue;
+    const std::int64_t from = s.drawnUntil != INT64_MIN ? s.drawnUntil : (*s.ring)[0].timeUs;
+    first = std::min(first, FloorDiv(from, u));
+    changed = true;
+  }
+  if (!changed) return;
+  first = std::max(first, right - m_width + 1);
+  const int shift = static_cast<int>(right - m_right);
+  if (shift > 0) {
+    std::memmove(m_union.data(), m_union.data() + shift, sizeof(ColumnSpan) * (m_width - shift));
+    std::fill(m_union.end() - shift, m_union.end(), ColumnSpan{});
+  }
+  m_right = right;
+  ComputeSlice(first, right);
+  if (OnColumns(m_union.data(), m_width)) {
+    // A new scale: every column is drawn again, and the axis with it.
+    m_valid = false;
+    Update(invalidate);
+    return;
+  }
+  ScrollPicture(shift);
+  DrawSlice(first, right);
+  if (invalidate && hwnd != nullptr) {
+    const RECT slice{XOf(first), m_plot.top, XOf(right) + 1, m_plot.top + m_keptHeight};
+    InvalidateRect(hwnd, &slice, FALSE);
+  }
+}
+
+void CTimeChart::ComputeSlice(std::int64_t first, std::int64_t last) {
+  const int count = static_cast<int>(last - first + 1);
+  chart::Columns columns{first, count, m_axis.usPerPixel, 0, m_frozen ? m_frozenAt : m_nowUs};
+  for (std::size_t i = 0; i < m_series.size(); ++i) {
+    Series& s = m_series[i];
+    columns.joinUs = s.joinUs;
+    chart::ComputeColumns(*s.ring, Mode(), columns, &m_slice[i * m_width]);
+    s.drawnUntil = s.ring->Empty() ? INT64_MIN : s.ring->Newest().timeUs;
+  }
+  const std::int64_t left = m_right - m_width + 1;
+  for (int c = 0; c < count; ++c) {
+    ColumnSpan all;
+    for (std::size_t i = 0; i < m_series.size(); ++i) all.Add(m_slice[i * m_width + c]);
+    m_union[first - left + c] = all;
+  }
+}
+
+void CTimeChart::ScrollPicture(int shift) {
+  if (shift <= 0) return;
+  GdiFlush();
+  for (int y = 0; y < m_keptHeight; ++y) {
+    std::uint32_t* row = m_bits + static_cast<std::size_t>(y) * m_width;
+    std::memmove(row, row + shift, sizeof(std::uint32_t) * (m_width - shift));
+  }
+  // The window's pixels move with it; the new columns are painted from the picture.
+  const RECT picture = PictureRect();
+  if (GetHwnd() != nullptr) ScrollWindowEx(GetHwnd(), -shift, 0, &picture, &picture, nullptr, nullptr, 0);
+}
+
+void CTimeChart::DrawSlice(std::int64_t first, std::int64_t last) {
+  HDC dc = m_keptDC->Get();
+  const int x0 = XOf(first), x1 = XOf(last) + 1;
+  const RECT plot{x0, m_plot.top, x1, m_plot.bottom};
+  Fill(dc, plot, kPlotColour);
+  int rows[64];
+  const int count = GridRows(rows, 64);
+  for (int k = 0; k < count; ++k) Fill(dc, RECT{x0, rows[k], x1, rows[k] + 1}, kGridColour);
+
+  // Ticks of the time axis; labels of ticks beyond either end reach into the slice too.
+  const fw::ScopedSelect font(dc, Font());
+  const RECT strip{x0, m_plot.bottom, x1, m_plot.bottom + m_stripHeight};
+  if (m_stripHeight > 0) Fill(dc, strip, GetSysColor(COLOR_BTNFACE));
+  const std::int64_t u = m_axis.usPerPixel;
+  const std::int64_t reach = (m_secondsLabel / 2 + 2) * u;
+  SetTextAlign(dc, TA_CENTER | TA_TOP);
+  SetTextColor(dc, kTextColour);
+  SetBkMode(dc, TRANSPARENT);
+  const int saved = SaveDC(dc);
+  IntersectClipRect(dc, x0, m_plot.top, x1, m_plot.bottom + m_stripHeight);
+  for (std::int64_t tick = chart::FirstTickAtOrAfter(first * u - reach + m_localOffsetUs, m_axis.stepUs) - m_localOffsetUs;
+       tick < (last + 1) * u + reach; tick += m_axis.stepUs) {
+    const std::int64_t column = FloorDiv(tick, u);
+    const int x = XOf(column);
+    if (column >= first && column <= last) Fill(dc, RECT{x, m_plot.top, x + 1, m_plot.bottom}, kGridColour);
+    if (m_stripHeight == 0) continue;
+    char label[16];
+    chart::FormatClock(tick + m_localOffsetUs, m_axis.seconds, false, label, sizeof label);
+    wchar_t wide[16];
+    int n = 0;
+    for (; label[n] != '\0' && n < 15; ++n) wide[n] = static_cast<wchar_t>(label[n]);
+    TextOutW(dc, x, m_plot.bottom + 1, wide, n);
+  }
+  RestoreDC(dc, saved);
+  for (std::size_t i = 0; i < m_series.size(); ++i) {
+    DrawSpans(dc, m_series[i], static_cast<int>(i), &m_slice[i * m_width], x0, x1 - x0);
+  }
+}
+
+void CTimeChart::SetCursor(const std::int64_t* timeUs) {
+  if ((timeUs == nullptr && !m_cursor) || (timeUs != nullptr && m_cursor && *m_cursor == *timeUs)) return;
+  InvalidateCursor();
+  m_cursor = timeUs != nullptr ? std::optional<std::int64_t>(*timeUs) : std::nullopt;
+  InvalidateCursor();
+  InvalidateValues();
+}
+
+void CTimeChart::InvalidateCursor() {
+  if (!m_cursor || m_width <= 0 || GetHwnd() == nullptr) return;
+  const int x = XOf(FloorDiv(*m_cursor, m_axis.usPerPixel));
+  if (x < m_plot.left || x >= m_plot.right) return;
+  const RECT line{x, m_plot.top, x + 1, m_plot.bottom};
+  InvalidateRect(GetHwnd(), &line, FALSE);
+}
+
+bool CTimeChart::CursorValue(const Series& series, char* out, std::size_t size) const {
+  out[0] = '\0';
+  if (!m_cursor) return false;
+  const std::ptrdiff_t i = series.ring->LastAtOrBefore(*m_cursor);
+  if (i < 0) return false;
+  const TrendPoint& point = (*series.ring)[static_cast<std::size_t>(i)];
+  if (*m_cursor - point.timeUs > series.joinUs || series.format == nullptr) return false;
+  series.format(point, out, size);
+  return out[0] != '\0';
+}
+
+void CTimeChart::DrawLabel(HDC dc, const wchar_t* text, const RECT& box, UINT format) {
+  RECT r = box;
+  DrawTextW(dc, text, -1, &r, format | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+}
+
+void CTimeChart::DrawRemoveBox(HDC dc, const RECT& box) {
+  const fw::Pen pen(CreatePen(PS_SOLID, 1, RGB(96, 96, 96)));
+  const fw::ScopedSelect select(dc, pen.Get());
+  const fw::ScopedSelect hollow(dc, GetStockObject(NULL_BRUSH));
+  Rectangle(dc, box.left, box.top, box.right, box.bottom);
+  const int inset = 3;
+  MoveToEx(dc, box.left + inset, box.top + inset, nullptr);
+  LineTo(dc, box.right - inset, box.bottom - inset);
+  MoveToEx(dc, box.right - inset - 1, box.top + inset, nullptr);
+  LineTo(dc, box.left + inset - 1, box.bottom - inset);
+}
+
+void CTimeChart::Paint(HDC dc, const RECT& rect) {
+  if (dc == nullptr) return;
+  if (!m_valid) Update(false);
+  RECT box{};
+  if (GetClipBox(dc, &box) == NULLREGION || !IntersectRect(&box, &box, &rect)) return;
+  const COLORREF background = SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+  {
+    CMemDC mem(dc, box);
+    const fw::ScopedSelect font(mem, Font());
+    SetBkMode(mem, TRANSPARENT);
+    SetTextColor(mem, kTextColour);
+    DrawFrame(mem);
+    if (m_width > 0 && m_keptDC) {
+      BitBlt(mem, m_plot.left, m_plot.top, m_width, m_keptHeight, m_keptDC->Get(), m_plot.left, m_plot.top, SRCCOPY);
+      const fw::Brush border(CreateSolidBrush(kBorderColour));
+      const RECT frame{m_plot.left - 1, m_plot.top - 1, m_plot.right + 1, m_plot.bottom + 1};
+      FrameRect(mem, &frame, border.Get());
+      const int x = m_cursor ? XOf(FloorDiv(*m_cursor, m_axis.usPerPixel)) : -1;
+      if (x >= m_plot.left && x < m_plot.right) Fill(mem, RECT{x, m_plot.top, x + 1, m_plot.bottom}, kCursorColour);
+    }
+  }
+  SetBkColor(dc, background);
+}
+
+void CTimeChart::OnMouseMove(POINT point) {
+  HWND hwnd = GetHwnd();
+  if (!m_tracking) {
+    TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, hwnd, 0};
+    m_tracking = TrackMouseEvent(&track) != FALSE;
+  }
+  const bool inside = m_width > 0 && m_valid && PtInRect(&m_plot, point);
+  if (!inside && !m_cursor) return;
+  const std::int64_t time = TimeAt(point.x);
+  SendMessageW(GetParent(hwnd), WM_CHART_CURSOR, GetDlgCtrlID(hwnd), inside ? reinterpret_cast<LPARAM>(&time) : 0);
+}
+
+LRESULT CTimeChart::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_PAINT: {
+      const fw::PaintDC dc(GetHwnd());
+      Paint(dc.Get(), m_client);
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      Paint(reinterpret_cast<HDC>(wParam), m_client);
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;  // painting covers everything
+    case WM_SIZE:
+      Layout();
+      return Default(msg, wParam, lParam);
+    case WM_NCHITTEST:
+      return HTCLIENT;  // a static is transparent to the mouse; the chart is not
+    case WM_MOUSEMOVE:
+      OnMouseMove(POINT{fw::PointX(lParam), fw::PointY(lParam)});
+      return 0;
+    case WM_MOUSELEAVE:
+      m_tracking = false;
+      if (m_cursor) SendMessageW(GetParent(GetHwnd()), WM_CHART_CURSOR, GetDlgCtrlID(GetHwnd()), 0);
+      return 0;
+    case WM_LBUTTONDOWN: {
+      const int id = RemoveHit(POINT{fw::PointX(lParam), fw::PointY(lParam)});
+      if (id >= 0) SendMessageW(GetParent(GetHwnd()), WM_CHART_REMOVE, GetDlgCtrlID(GetHwnd()), id);
+      return 0;
+    }
+    default:
+      return Default(msg, wParam, lParam);
+  }
+}
