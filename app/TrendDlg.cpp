@@ -127,6 +127,8 @@ RECT ClientRectOf(HWND control, HWND parent) {
 
 }  // namespace
 
+COLORREF CTrendDlg::ColourOf(int slot) { return kPalette[slot % trend::TrendRecorder::kMaxChannels]; }
+
 CTrendDlg::CTrendDlg(HWND panel, station::Station& station, std::optional<RECT>& place)
     : CBDialog(IDD_TREND, panel), m_hPanel(panel), m_station(station), m_place(place) {}
 
@@ -231,7 +233,7 @@ bool CTrendDlg::AddChannel(Kind kind, int index) {
   const int slot = m_recorder.Add(kind, index, &m_station.Last(kind));
   if (slot < 0) return false;
   const std::int64_t join = 4LL * station::Info(kind).periodMs * 1000;
-  ChartOf(kind).AddSeries(slot, &m_recorder.Ring(slot), kPalette[slot], Label(slot).c_str(), join, FormatOf(kind));
+  ChartOf(kind).AddSeries(slot, &m_recorder.Ring(slot), ColourOf(slot), Label(slot).c_str(), join, FormatOf(kind));
   ChartOf(kind).Advance(station::Station::ClockUs());
   Layout();
   ShowStatus();

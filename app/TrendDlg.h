@@ -38,6 +38,8 @@ class CTrendDlg : public CBDialog, public station::ReadingSink {
   bool ExportPng(const std::wstring& path, std::wstring& error);
 
   const trend::TrendRecorder& Recorder() const { return m_recorder; }
+  // The colour of the channel in a slot (its line, trace and legend swatch).
+  static COLORREF ColourOf(int slot);
   // The chart of a kind: the trace control for inputs, a line chart for the others.
   CTimeChart& ChartOf(station::Kind kind);
   CLineChart& LineChartOf(station::Kind kind);

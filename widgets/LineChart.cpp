@@ -110,13 +110,8 @@ void CLineChart::DrawFrame(HDC dc) {
   }
 }
 
-int CLineChart::RemoveHit(POINT point) const {
-  for (std::size_t i = 0; i < m_series.size() && i < m_entries.size(); ++i) {
-    RECT box = m_entries[i].remove;
-    InflateRect(&box, 2, 2);
-    if (PtInRect(&box, point)) return m_series[i].id;
-  }
-  return -1;
+RECT CLineChart::RemoveBox(int index) const {
+  return index >= 0 && index < static_cast<int>(m_entries.size()) ? m_entries[index].remove : RECT{};
 }
 
 void CLineChart::InvalidateValues() {

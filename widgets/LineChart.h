@@ -22,7 +22,7 @@ class CLineChart : public CTimeChart {
   void DrawSpans(HDC dc, const Series& series, int index, const chart::ColumnSpan* spans, int x, int count) override;
   bool OnColumns(const chart::ColumnSpan* all, int count) override;
   void DrawFrame(HDC dc) override;
-  int RemoveHit(POINT point) const override;
+  RECT RemoveBox(int index) const override;
   void InvalidateValues() override;
 
  private:

@@ -352,6 +352,11 @@ void CTimeChart::Paint(HDC dc, const RECT& rect) {
   SetBkColor(dc, background);
 }
 
+RECT CTimeChart::RemoveBoxOf(int id) const {
+  const int i = Find(id);
+  return i >= 0 ? RemoveBox(i) : RECT{};
+}
+
 void CTimeChart::OnMouseMove(POINT point) {
   HWND hwnd = GetHwnd();
   if (!m_tracking) {
@@ -389,8 +394,14 @@ LRESULT CTimeChart::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       if (m_cursor) SendMessageW(GetParent(GetHwnd()), WM_CHART_CURSOR, GetDlgCtrlID(GetHwnd()), 0);
       return 0;
     case WM_LBUTTONDOWN: {
-      const int id = RemoveHit(POINT{fw::PointX(lParam), fw::PointY(lParam)});
-      if (id >= 0) SendMessageW(GetParent(GetHwnd()), WM_CHART_REMOVE, GetDlgCtrlID(GetHwnd()), id);
+      const POINT point{fw::PointX(lParam), fw::PointY(lParam)};
+      for (std::size_t i = 0; i < m_series.size(); ++i) {
+        RECT box = RemoveBox(static_cast<int>(i));
+        InflateRect(&box, 2, 2);  // a small target: a pixel or two beside it counts
+        if (!PtInRect(&box, point)) continue;
+        SendMessageW(GetParent(GetHwnd()), WM_CHART_REMOVE, GetDlgCtrlID(GetHwnd()), m_series[i].id);
+        break;
+      }
       return 0;
     }
     default:

@@ -67,6 +67,9 @@ class CTimeChart : public fw::Window {
   // The moment of the picture's right edge.
   std::int64_t Now() const { return m_nowUs; }
 
+  // Where the box that removes a series is (client coordinates); empty when the chart has no such series.
+  RECT RemoveBoxOf(int id) const;
+
   // ---- Cursor -------------------------------------------------------------------------------------
   // The moment the cursor marks (it moves with the picture), or none.
   void SetCursor(const std::int64_t* timeUs);
@@ -103,8 +106,8 @@ class CTimeChart : public fw::Window {
   }
   // Draws everything outside the traces (axis labels, legend or lane names, values at the cursor).
   virtual void DrawFrame(HDC dc) = 0;
-  // The series whose remove box lies under `point`, or -1.
-  virtual int RemoveHit(POINT point) const = 0;
+  // The box that removes series `index` (client coordinates).
+  virtual RECT RemoveBox(int index) const = 0;
   // Where the values at the cursor are shown (repainted when the cursor moves).
   virtual void InvalidateValues() {}
 

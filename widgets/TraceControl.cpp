@@ -62,14 +62,6 @@ void CTraceControl::DrawFrame(HDC dc) {
   }
 }
 
-int CTraceControl::RemoveHit(POINT point) const {
-  for (int i = 0; i < SeriesCount(); ++i) {
-    RECT box = RemoveBox(i);
-    InflateRect(&box, 2, 2);
-    if (PtInRect(&box, point)) return m_series[i].id;
-  }
-  return -1;
-}
 
 void CTraceControl::InvalidateValues() {
   if (GetHwnd() == nullptr) return;

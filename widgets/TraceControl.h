@@ -16,12 +16,11 @@ class CTraceControl : public CTimeChart {
   int GridRows(int* rows, int max) const override;
   void DrawSpans(HDC dc, const Series& series, int index, const chart::ColumnSpan* spans, int x, int count) override;
   void DrawFrame(HDC dc) override;
-  int RemoveHit(POINT point) const override;
+  RECT RemoveBox(int index) const override;
   void InvalidateValues() override;
 
  private:
   int LaneHeight() const { return LineHeight() + 12; }
   // Lane i's rows within the plot.
   RECT Lane(int i) const;
-  RECT RemoveBox(int i) const;
 };
