@@ -92,9 +92,11 @@ ValueScale NiceScale(double min, double max, int heightPx, int spacingPx) {
 bool Rescale(const ValueScale& current, double min, double max, int heightPx, int spacingPx, ValueScale& next) {
   if (!std::isfinite(min) || !std::isfinite(max) || max < min) return false;
   const double margin = (max - min) / 2;
-  if (min < current.lo || max > current.hi) {
-    next = NiceScale(min < current.lo ? min - margin : std::min(min, current.lo),
-                     max > current.hi ? max + margin : std::max(max, current.hi), heightPx, spacingPx);
+  // As much tolerance as NiceScale's rounding has, or the two would disagree forever at an edge.
+  const double tolerance = current.step * 1e-6;
+  if (min < current.lo - tolerance || max > current.hi + tolerance) {
+    // From the data in view, not the old range: a rising counter's range moves up with it.
+    next = NiceScale(min < current.lo ? min - margin : min, max > current.hi ? max + margin : max, heightPx, spacingPx);
     return true;
   }
   const ValueScale tight = NiceScale(min, max, heightPx, spacingPx);
@@ -166,10 +168,12 @@ void ComputeColumns(const TrendRing& ring, TraceMode mode, const Columns& column
       if (!joined || !b->HasValue()) continue;
       const double slope = b->timeUs > a.timeUs ? (double(b->value) - a.value) / double(b->timeUs - a.timeUs) : 0.0;
       const std::int64_t to = std::min(FloorDiv(b->timeUs, u), last);
+      // Between its ends: rounding must not take a line below 0 where it falls to 0.
+      const double low = std::min(a.value, b->value), high = std::max(a.value, b->value);
+      const auto at = [&](std::int64_t t) { return static_cast<float>(std::clamp(a.value + slope * double(t - a.timeUs), low, high)); };
       for (std::int64_t c = std::max(from, columns.first); c <= to; ++c) {
-        const std::int64_t t0 = std::max(a.timeUs, c * u), t1 = std::min(b->timeUs, (c + 1) * u - 1);
-        add(c, static_cast<float>(a.value + slope * double(t0 - a.timeUs)));
-        add(c, static_cast<float>(a.value + slope * double(t1 - a.timeUs)));
+        add(c, at(std::max(a.timeUs, c * u)));
+        add(c, at(std::min(b->timeUs, (c + 1) * u - 1)));
       }
     } else {
       // Held to the next point (whose column then shows the edge), or for a join's length.

@@ -48,8 +48,8 @@ struct ValueScale {
 // stands in the middle of its range.
 ValueScale NiceScale(double min, double max, int heightPx, int spacingPx);
 
-// Whether a scale must change for data in [min, max]: when the data leaves it (the new range then
-// leaves room for half the data's span again in that direction, so a rising counter does not rescale
+// Whether a scale must change for data in [min, max]: when the data leaves it (the new range is the
+// data's with room for half its span again in that direction, so a rising counter does not rescale
 // at every step) or would fill less than two fifths of it. `next` gets the new scale.
 bool Rescale(const ValueScale& current, double min, double max, int heightPx, int spacingPx, ValueScale& next);
 

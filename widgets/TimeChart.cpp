@@ -28,7 +28,7 @@ int TextWidth(HDC dc, const wchar_t* text) {
 
 }  // namespace
 
-CTimeChart::CTimeChart() { m_series.reserve(kMaxSeries); }
+CTimeChart::CTimeChart() : m_region(CreateRectRgn(0, 0, 0, 0)), m_spare(CreateRectRgn(0, 0, 0, 0)) { m_series.reserve(kMaxSeries); }
 
 CTimeChart::~CTimeChart() = default;
 
@@ -132,7 +132,7 @@ void CTimeChart::Layout() {
     m_minutesLabel = TextWidth(screen.Get(), L"00:00");
     m_valueWidth = TextWidth(screen.Get(), L"0xffffd8f0");
   }
-  m_stripHeight = m_showTimeLabels ? m_lineHeight + 2 : 0;
+  m_stripHeight = m_showTimeLabels ? m_lineHeight + 3 : 0;  // the plot's bottom border, then the labels
   m_plot = LayoutPlot(m_client);
   const int width = m_plot.right - m_plot.left, height = m_plot.bottom - m_plot.top;
   if (width <= 0 || height <= 0) {
@@ -141,6 +141,7 @@ void CTimeChart::Layout() {
     return;
   }
   m_axis = chart::ChooseTimeAxis(m_spanUs, width, m_secondsLabel, m_minutesLabel);
+  m_keptFont.reset();
   if (!m_keptDC || width != m_width || height + m_stripHeight != m_keptHeight) {
     m_keptSelect.reset();
     m_kept.Reset();
@@ -165,8 +166,10 @@ void CTimeChart::Layout() {
   }
   m_width = width;
   m_keptHeight = height + m_stripHeight;
-  // The kept picture is drawn in client coordinates: its corner is the plot's.
+  // The kept picture is drawn in client coordinates: its corner is the plot's. Its font stays
+  // selected (selecting a font anew makes the system look it up again).
   SetWindowOrgEx(m_keptDC->Get(), m_plot.left, m_plot.top, nullptr);
+  m_keptFont.emplace(m_keptDC->Get(), Font());
   Redraw();
 }
 
@@ -179,7 +182,7 @@ void CTimeChart::Update(bool invalidate) {
     m_right = right;
     ComputeSlice(right - m_width + 1, right);
     OnColumns(m_union.data(), m_width);
-    DrawSlice(right - m_width + 1, right);
+    DrawSlice(right - m_width + 1, right, 0);
     m_valid = true;
     if (invalidate && hwnd != nullptr) InvalidateRect(hwnd, nullptr, FALSE);
     return;
@@ -208,11 +211,32 @@ void CTimeChart::Update(bool invalidate) {
     Update(invalidate);
     return;
   }
-  ScrollPicture(shift);
-  DrawSlice(first, right);
-  if (invalidate && hwnd != nullptr) {
-    const RECT slice{XOf(first), m_plot.top, XOf(right) + 1, m_plot.top + m_keptHeight};
-    InvalidateRect(hwnd, &slice, FALSE);
+  DrawSlice(first, right, shift);
+  if (!invalidate || hwnd == nullptr || !IsWindowVisible(hwnd)) return;
+  // The window's pixels move with the picture, copied in place (not ScrollWindowEx: under Wine it
+  // leaves the whole rectangle to be painted again), and the new columns are painted at once.
+  const RECT picture = PictureRect();
+  const RECT slice{XOf(first), m_plot.top, XOf(right) + 1, m_plot.top + m_keptHeight};
+  if (shift > 0 && GetUpdateRgn(hwnd, m_region.Get(), FALSE) > NULLREGION) {
+    OffsetRgn(m_region.Get(), -shift, 0);  // what was still to be painted moves along
+    InvalidateRgn(hwnd, m_region.Get(), FALSE);
+  }
+  const fw::WindowDC dc(hwnd);
+  if (shift > 0 && !ScrollDC(dc.Get(), -shift, 0, &picture, &picture, m_region.Get(), nullptr)) {
+    InvalidateRect(hwnd, &picture, FALSE);
+    return;
+  }
+  // Through the control's own print path, so that whatever watches its messages sees the paint.
+  const int saved = SaveDC(dc.Get());
+  IntersectClipRect(dc.Get(), slice.left, slice.top, slice.right, slice.bottom);
+  SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.Get()), PRF_CLIENT);
+  RestoreDC(dc.Get(), saved);
+  if (shift > 0) {
+    // What the scroll could not copy (under another window) beyond the new columns.
+    SetRectRgn(m_spare.Get(), slice.left, slice.top, slice.right, slice.bottom);
+    if (CombineRgn(m_region.Get(), m_region.Get(), m_spare.Get(), RGN_DIFF) > NULLREGION) {
+      InvalidateRgn(hwnd, m_region.Get(), FALSE);
+    }
   }
 }
 
@@ -233,19 +257,14 @@ void CTimeChart::ComputeSlice(std::int64_t first, std::int64_t last) {
   }
 }
 
-void CTimeChart::ScrollPicture(int shift) {
-  if (shift <= 0) return;
-  GdiFlush();
-  for (int y = 0; y < m_keptHeight; ++y) {
-    std::uint32_t* row = m_bits + static_cast<std::size_t>(y) * m_width;
-    std::memmove(row, row + shift, sizeof(std::uint32_t) * (m_width - shift));
+void CTimeChart::DrawSlice(std::int64_t first, std::int64_t last, int shift) {
+  if (shift > 0) {
+    GdiFlush();
+    for (int y = 0; y < m_keptHeight; ++y) {
+      std::uint32_t* row = m_bits + static_cast<std::size_t>(y) * m_width;
+      std::memmove(row, row + shift, sizeof(std::uint32_t) * (m_width - shift));
+    }
   }
-  // The window's pixels move with it; the new columns are painted from the picture.
-  const RECT picture = PictureRect();
-  if (GetHwnd() != nullptr) ScrollWindowEx(GetHwnd(), -shift, 0, &picture, &picture, nullptr, nullptr, 0);
-}
-
-void CTimeChart::DrawSlice(std::int64_t first, std::int64_t last) {
   HDC dc = m_keptDC->Get();
   const int x0 = XOf(first), x1 = XOf(last) + 1;
   const RECT plot{x0, m_plot.top, x1, m_plot.bottom};
@@ -255,9 +274,11 @@ void CTimeChart::DrawSlice(std::int64_t first, std::int64_t last) {
   for (int k = 0; k < count; ++k) Fill(dc, RECT{x0, rows[k], x1, rows[k] + 1}, kGridColour);
 
   // Ticks of the time axis; labels of ticks beyond either end reach into the slice too.
-  const fw::ScopedSelect font(dc, Font());
   const RECT strip{x0, m_plot.bottom, x1, m_plot.bottom + m_stripHeight};
-  if (m_stripHeight > 0) Fill(dc, strip, GetSysColor(COLOR_BTNFACE));
+  if (m_stripHeight > 0) {
+    Fill(dc, strip, GetSysColor(COLOR_BTNFACE));
+    Fill(dc, RECT{x0, m_plot.bottom, x1, m_plot.bottom + 1}, kBorderColour);
+  }
   const std::int64_t u = m_axis.usPerPixel;
   const std::int64_t reach = (m_secondsLabel / 2 + 2) * u;
   SetTextAlign(dc, TA_CENTER | TA_TOP);
@@ -276,7 +297,7 @@ void CTimeChart::DrawSlice(std::int64_t first, std::int64_t last) {
     wchar_t wide[16];
     int n = 0;
     for (; label[n] != '\0' && n < 15; ++n) wide[n] = static_cast<wchar_t>(label[n]);
-    TextOutW(dc, x, m_plot.bottom + 1, wide, n);
+    TextOutW(dc, x, m_plot.bottom + 2, wide, n);
   }
   RestoreDC(dc, saved);
   for (std::size_t i = 0; i < m_series.size(); ++i) {
@@ -333,6 +354,13 @@ void CTimeChart::Paint(HDC dc, const RECT& rect) {
   if (!m_valid) Update(false);
   RECT box{};
   if (GetClipBox(dc, &box) == NULLREGION || !IntersectRect(&box, &box, &rect)) return;
+  // New columns only (the usual paint after a tick): copied from the picture, nothing else to draw.
+  const RECT picture = PictureRect();
+  RECT inside{};
+  if (m_width > 0 && m_keptDC && IntersectRect(&inside, &box, &picture) && EqualRect(&inside, &box)) {
+    PaintPicture(dc, box);
+    return;
+  }
   const COLORREF background = SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
   {
     CMemDC mem(dc, box);
@@ -341,12 +369,10 @@ void CTimeChart::Paint(HDC dc, const RECT& rect) {
     SetTextColor(mem, kTextColour);
     DrawFrame(mem);
     if (m_width > 0 && m_keptDC) {
-      BitBlt(mem, m_plot.left, m_plot.top, m_width, m_keptHeight, m_keptDC->Get(), m_plot.left, m_plot.top, SRCCOPY);
+      PaintPicture(mem, picture);
       const fw::Brush border(CreateSolidBrush(kBorderColour));
       const RECT frame{m_plot.left - 1, m_plot.top - 1, m_plot.right + 1, m_plot.bottom + 1};
       FrameRect(mem, &frame, border.Get());
-      const int x = m_cursor ? XOf(FloorDiv(*m_cursor, m_axis.usPerPixel)) : -1;
-      if (x >= m_plot.left && x < m_plot.right) Fill(mem, RECT{x, m_plot.top, x + 1, m_plot.bottom}, kCursorColour);
     }
   }
   SetBkColor(dc, background);
@@ -355,6 +381,15 @@ void CTimeChart::Paint(HDC dc, const RECT& rect) {
 RECT CTimeChart::RemoveBoxOf(int id) const {
   const int i = Find(id);
   return i >= 0 ? RemoveBox(i) : RECT{};
+}
+
+void CTimeChart::PaintPicture(HDC dc, const RECT& box) {
+  BitBlt(dc, box.left, box.top, box.right - box.left, box.bottom - box.top, m_keptDC->Get(), box.left, box.top, SRCCOPY);
+  const int x = m_cursor ? XOf(FloorDiv(*m_cursor, m_axis.usPerPixel)) : -1;
+  if (x < box.left || x >= box.right || x >= m_plot.right) return;
+  const COLORREF background = GetBkColor(dc);
+  Fill(dc, RECT{x, std::max(box.top, m_plot.top), x + 1, std::min(box.bottom, m_plot.bottom)}, kCursorColour);
+  SetBkColor(dc, background);
 }
 
 void CTimeChart::OnMouseMove(POINT point) {
@@ -383,6 +418,9 @@ LRESULT CTimeChart::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 1;  // painting covers everything
     case WM_SIZE:
       Layout();
+      return Default(msg, wParam, lParam);
+    case WM_DESTROY:
+      m_keptFont.reset();  // the font is the dialog's, deleted once the dialog is gone
       return Default(msg, wParam, lParam);
     case WM_NCHITTEST:
       return HTCLIENT;  // a static is transparent to the mouse; the chart is not

@@ -92,8 +92,8 @@ class CTimeChart : public fw::Window {
 
   // ---- For the kinds of chart ---------------------------------------------------------------------
   virtual chart::TraceMode Mode() const = 0;
-  // Lays out what lies around the traces within `client` (the margin is m_margin wide, the time
-  // labels' strip m_stripHeight high at the bottom) and answers the traces' rectangle.
+  // Lays out what lies around the traces within `client` (the margin is m_margin wide; BottomRoom()
+  // is kept free below them) and answers the traces' rectangle.
   virtual RECT LayoutPlot(const RECT& client) = 0;
   // Rows of the horizontal grid within the plot (client coordinates); returns the count.
   virtual int GridRows(int* rows, int max) const = 0;
@@ -122,7 +122,7 @@ class CTimeChart : public fw::Window {
   // A small framed cross: the box that removes a series.
   static void DrawRemoveBox(HDC dc, const RECT& box);
   // Room below the plot for half of a value label, or the time labels' strip.
-  int BottomRoom() const { return m_stripHeight > 0 ? m_stripHeight + 1 : m_lineHeight / 2 + 1; }
+  int BottomRoom() const { return m_stripHeight > 0 ? m_stripHeight : m_lineHeight / 2 + 1; }
   // The width of the widest value text, and the height of a line of text.
   int ValueWidth() const { return m_valueWidth; }
   int LineHeight() const { return m_lineHeight; }
@@ -148,9 +148,12 @@ class CTimeChart : public fw::Window {
   // Brings the kept picture up to now: the new columns only, or everything when it is not valid.
   // `invalidate`: the window's changed pixels are marked for painting (not from within a paint).
   void Update(bool invalidate);
+  void UpdateX(bool invalidate);
   void ComputeSlice(std::int64_t first, std::int64_t last);
-  void DrawSlice(std::int64_t first, std::int64_t last);
-  void ScrollPicture(int shift);
+  // Draws columns first..last into the kept picture, after moving it `shift` columns to the left.
+  void DrawSlice(std::int64_t first, std::int64_t last, int shift);
+  // The kept picture's part `box` (within it) and the cursor's line there, into dc.
+  void PaintPicture(HDC dc, const RECT& box);
   int XOf(std::int64_t column) const { return m_plot.left + static_cast<int>(column - (m_right - m_width + 1)); }
   RECT PictureRect() const;
   void InvalidateCursor();
@@ -177,10 +180,13 @@ class CTimeChart : public fw::Window {
   std::optional<fw::MemoryDC> m_keptDC;
   fw::Bitmap m_kept;
   std::optional<fw::ScopedSelect> m_keptSelect;
+  std::optional<fw::ScopedSelect> m_keptFont;
   std::uint32_t* m_bits = nullptr;
   int m_keptHeight = 0;
   // Per column of the picture: every series' values together (the scale's data); per series a
   // slice's columns. Sized with the picture, so that a new reading needs no memory.
   std::vector<chart::ColumnSpan> m_union;
   std::vector<chart::ColumnSpan> m_slice;
+  fw::Region m_region;  // made once: a scroll's regions, without new objects per tick
+  fw::Region m_spare;
 };

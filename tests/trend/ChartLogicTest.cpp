@@ -97,6 +97,9 @@ TEST(ChartScale, ValueAxesRoundTheirDataAndRescaleRarely) {
   EXPECT_GE(next.hi, 150);
   EXPECT_FALSE(Rescale(next, 0, 149, 240, 30, scale));
   EXPECT_TRUE(Rescale(next, 40, 50, 240, 30, scale) && scale.hi - scale.lo < 20);
+  // Data a rounding below the range's edge is in it: otherwise the scale would flip at every update.
+  const ValueScale edge = NiceScale(-1e-13, 2994, 36, 30);
+  EXPECT_FALSE(Rescale(edge, -1e-13, 2994, 36, 30, next)) << edge.lo << ".." << edge.hi;
   EXPECT_EQ(ValueRow(scale, scale.hi, 10, 100), 10);
   EXPECT_EQ(ValueRow(scale, scale.lo, 10, 100), 109);
   EXPECT_EQ(ValueRow(scale, scale.hi + 50, 10, 100), 10) << "clamped";
@@ -120,6 +123,10 @@ TEST(ChartScale, ColumnsJoinCloseValuesAndLeaveGaps) {
   // A slice alone gives what the whole gave for its columns.
   EXPECT_EQ(Spans(ring, TraceMode::Line, 3, 3, 2, 10), "6-7 8-9 10-10 ");
   EXPECT_EQ(Spans(ring, TraceMode::Line, 18, 4, 2, 10), "_ _ 0-0 _ ");
+  // A line falling to 0 never passes below it (246 - 246 / 500000 * 500000 is a rounding below 0).
+  TrendRing fall(4);
+  for (const TrendPoint& p : {At(0, 246.0f), At(500000, 0.0f)}) fall.Push(p);
+  EXPECT_EQ(Spans(fall, TraceMode::Line, 1, 1, 500000, 500000), "0-0 ");
   // Steps: each value held to the next, which shows the edge; the last held until now.
   EXPECT_EQ(Spans(ring, TraceMode::Step, 0, 12, 2, 10), "0-0 0-0 0-0 0-0 0-0 0-10 10-10 10-10 4-4 4-4 4-4 4-4 ");
   EXPECT_EQ(Spans(ring, TraceMode::Step, 19, 4, 2, 10, 45), "_ 0-0 0-0 0-0 ") << "held until now";
