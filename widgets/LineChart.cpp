@@ -50,17 +50,13 @@ int CLineChart::GridRows(int* rows, int max) const {
   return n;
 }
 
-void CLineChart::DrawSpans(HDC dc, const Series& series, int, const chart::ColumnSpan* spans, int x, int count) {
-  if (!m_scaled) return;
+bool CLineChart::SpanRows(int, const chart::ColumnSpan& span, int& top, int& bottom) const {
+  if (!m_scaled) return false;
+  // Two pixels thick: the rows of the values and the one below.
   const int height = m_plot.bottom - m_plot.top;
-  const fw::ScopedSelect brush(dc, series.brush.Get());
-  for (int c = 0; c < count; ++c) {
-    if (!spans[c].any) continue;
-    // Two pixels thick: the rows of the values and the one below.
-    const int top = chart::ValueRow(m_scale, spans[c].hi, m_plot.top, height);
-    const int bottom = std::min<int>(chart::ValueRow(m_scale, spans[c].lo, m_plot.top, height) + 2, m_plot.bottom);
-    PatBlt(dc, x + c, top, 1, bottom - top, PATCOPY);
-  }
+  top = chart::ValueRow(m_scale, span.hi, m_plot.top, height);
+  bottom = std::min<int>(chart::ValueRow(m_scale, span.lo, m_plot.top, height) + 2, m_plot.bottom);
+  return true;
 }
 
 bool CLineChart::OnColumns(const chart::ColumnSpan* all, int count) {

@@ -19,7 +19,7 @@ class CLineChart : public CTimeChart {
   chart::TraceMode Mode() const override { return chart::TraceMode::Line; }
   RECT LayoutPlot(const RECT& client) override;
   int GridRows(int* rows, int max) const override;
-  void DrawSpans(HDC dc, const Series& series, int index, const chart::ColumnSpan* spans, int x, int count) override;
+  bool SpanRows(int index, const chart::ColumnSpan& span, int& top, int& bottom) const override;
   bool OnColumns(const chart::ColumnSpan* all, int count) override;
   void DrawFrame(HDC dc) override;
   RECT RemoveBox(int index) const override;

@@ -140,7 +140,13 @@ void CTimeChart::Layout() {
     Redraw();
     return;
   }
-  m_axis = chart::ChooseTimeAxis(m_spanUs, width, m_secondsLabel, m_minutesLabel);
+  // The picture ends up to a step of columns ahead of now and moves on a step at a time: every
+  // scroll copies the whole picture on screen (to the X server, under Wine), so fewer larger ones
+  // cost less than one a column. The whole span stays in view before the step.
+  const chart::TimeAxis axis = chart::ChooseTimeAxis(m_spanUs, std::max(1, width - width / 32), m_secondsLabel, m_minutesLabel);
+  if (axis.usPerPixel != m_axis.usPerPixel || width != m_width) m_right = INT64_MIN / 2;  // other columns: placed anew
+  m_step = std::max(1, width / 32);
+  m_axis = axis;
   m_keptFont.reset();
   if (!m_keptDC || width != m_width || height + m_stripHeight != m_keptHeight) {
     m_keptSelect.reset();
@@ -162,6 +168,7 @@ void CTimeChart::Layout() {
     m_keptSelect.emplace(m_keptDC->Get(), m_kept.Get());
     m_bits = static_cast<std::uint32_t*>(bits);
     m_union.assign(width, ColumnSpan{});
+    m_before.assign(static_cast<std::size_t>(height + m_stripHeight) * 8, 0);  // the pixels of up to 8 columns
     m_slice.assign(static_cast<std::size_t>(kMaxSeries) * width, ColumnSpan{});
   }
   m_width = width;
@@ -176,10 +183,13 @@ void CTimeChart::Layout() {
 void CTimeChart::Update(bool invalidate) {
   if (m_width <= 0 || !m_keptDC) return;
   const std::int64_t u = m_axis.usPerPixel;
-  const std::int64_t right = FloorDiv(m_frozen ? m_frozenAt : m_nowUs, u);
+  const std::int64_t now = FloorDiv(m_frozen ? m_frozenAt : m_nowUs, u);
+  // The picture stays where it is while now is in its last step of columns.
+  const std::int64_t right = now > m_right || now <= m_right - m_step ? now + m_step - 1 : m_right;
   HWND hwnd = GetHwnd();
   if (!m_valid || right < m_right || right - m_right >= m_width) {
     m_right = right;
+    m_drawnNow = now;
     ComputeSlice(right - m_width + 1, right);
     OnColumns(m_union.data(), m_width);
     DrawSlice(right - m_width + 1, right, 0);
@@ -187,9 +197,9 @@ void CTimeChart::Update(bool invalidate) {
     if (invalidate && hwnd != nullptr) InvalidateRect(hwnd, nullptr, FALSE);
     return;
   }
-  // From the column that was in progress, or from where a series' last drawn point was.
-  std::int64_t first = m_right;
-  bool changed = right != m_right;
+  // From the column now was in, or from where a series' last drawn point was.
+  std::int64_t first = std::min(m_right, m_drawnNow);
+  bool changed = right != m_right || now != m_drawnNow;  // a step trace holds its level until now
   for (const Series& s : m_series) {
     if (s.ring->Empty() || s.ring->Newest().timeUs <= s.drawnUntil) continue;
     const std::int64_t from = s.drawnUntil != INT64_MIN ? s.drawnUntil : (*s.ring)[0].timeUs;
@@ -204,19 +214,39 @@ void CTimeChart::Update(bool invalidate) {
     std::fill(m_union.end() - shift, m_union.end(), ColumnSpan{});
   }
   m_right = right;
-  ComputeSlice(first, right);
+  m_drawnNow = now;
+  // The columns ahead of now change only when they come into the picture.
+  const std::int64_t last = shift > 0 ? right : std::min(right, std::max(now, first));
+  ComputeSlice(first, last);
   if (OnColumns(m_union.data(), m_width)) {
     // A new scale: every column is drawn again, and the axis with it.
     m_valid = false;
     Update(invalidate);
     return;
   }
-  DrawSlice(first, right, shift);
+  // A new reading that changes no pixel (a slow counter, a steady level) leaves the window alone.
+  const int columns = static_cast<int>(last - first + 1), x0 = static_cast<int>(first - (right - m_width + 1));
+  const bool compare = shift == 0 && columns * m_keptHeight <= static_cast<int>(m_before.size());
+  if (compare) {
+    GdiFlush();
+    for (int y = 0; y < m_keptHeight; ++y) {
+      std::memcpy(&m_before[y * columns], m_bits + static_cast<std::size_t>(y) * m_width + x0, sizeof(std::uint32_t) * columns);
+    }
+  }
+  DrawSlice(first, last, shift);
+  if (compare) {
+    GdiFlush();
+    bool same = true;
+    for (int y = 0; y < m_keptHeight && same; ++y) {
+      same = std::memcmp(&m_before[y * columns], m_bits + static_cast<std::size_t>(y) * m_width + x0, sizeof(std::uint32_t) * columns) == 0;
+    }
+    if (same) return;
+  }
   if (!invalidate || hwnd == nullptr || !IsWindowVisible(hwnd)) return;
   // The window's pixels move with the picture, copied in place (not ScrollWindowEx: under Wine it
   // leaves the whole rectangle to be painted again), and the new columns are painted at once.
   const RECT picture = PictureRect();
-  const RECT slice{XOf(first), m_plot.top, XOf(right) + 1, m_plot.top + m_keptHeight};
+  const RECT slice{XOf(first), m_plot.top, XOf(last) + 1, m_plot.top + m_keptHeight};
   if (shift > 0 && GetUpdateRgn(hwnd, m_region.Get(), FALSE) > NULLREGION) {
     OffsetRgn(m_region.Get(), -shift, 0);  // what was still to be painted moves along
     InvalidateRgn(hwnd, m_region.Get(), FALSE);
@@ -257,41 +287,52 @@ void CTimeChart::ComputeSlice(std::int64_t first, std::int64_t last) {
   }
 }
 
+void CTimeChart::FillPixels(const RECT& rect, COLORREF colour) {
+  // Written into the picture's bits: a call into the system per rectangle would cost more than it.
+  const std::uint32_t pixel = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+  const int left = std::max<int>(0, rect.left - m_plot.left), right = std::min<int>(m_width, rect.right - m_plot.left);
+  const int top = std::max<int>(0, rect.top - m_plot.top), bottom = std::min<int>(m_keptHeight, rect.bottom - m_plot.top);
+  for (int y = top; y < bottom; ++y) {
+    std::uint32_t* row = m_bits + static_cast<std::size_t>(y) * m_width;
+    std::fill(row + left, row + std::max(left, right), pixel);
+  }
+}
+
 void CTimeChart::DrawSlice(std::int64_t first, std::int64_t last, int shift) {
+  GdiFlush();  // the bits are the system's until then
   if (shift > 0) {
-    GdiFlush();
     for (int y = 0; y < m_keptHeight; ++y) {
       std::uint32_t* row = m_bits + static_cast<std::size_t>(y) * m_width;
       std::memmove(row, row + shift, sizeof(std::uint32_t) * (m_width - shift));
     }
   }
-  HDC dc = m_keptDC->Get();
   const int x0 = XOf(first), x1 = XOf(last) + 1;
-  const RECT plot{x0, m_plot.top, x1, m_plot.bottom};
-  Fill(dc, plot, kPlotColour);
+  FillPixels(RECT{x0, m_plot.top, x1, m_plot.bottom}, kPlotColour);
   int rows[64];
   const int count = GridRows(rows, 64);
-  for (int k = 0; k < count; ++k) Fill(dc, RECT{x0, rows[k], x1, rows[k] + 1}, kGridColour);
-
-  // Ticks of the time axis; labels of ticks beyond either end reach into the slice too.
-  const RECT strip{x0, m_plot.bottom, x1, m_plot.bottom + m_stripHeight};
+  for (int k = 0; k < count; ++k) FillPixels(RECT{x0, rows[k], x1, rows[k] + 1}, kGridColour);
   if (m_stripHeight > 0) {
-    Fill(dc, strip, GetSysColor(COLOR_BTNFACE));
-    Fill(dc, RECT{x0, m_plot.bottom, x1, m_plot.bottom + 1}, kBorderColour);
+    FillPixels(RECT{x0, m_plot.bottom, x1, m_plot.bottom + m_stripHeight}, GetSysColor(COLOR_BTNFACE));
+    FillPixels(RECT{x0, m_plot.bottom, x1, m_plot.bottom + 1}, kBorderColour);
   }
+  // Ticks of the time axis; labels of ticks beyond either end reach into the slice too.
   const std::int64_t u = m_axis.usPerPixel;
   const std::int64_t reach = (m_secondsLabel / 2 + 2) * u;
-  SetTextAlign(dc, TA_CENTER | TA_TOP);
-  SetTextColor(dc, kTextColour);
-  SetBkMode(dc, TRANSPARENT);
-  const int saved = SaveDC(dc);
-  IntersectClipRect(dc, x0, m_plot.top, x1, m_plot.bottom + m_stripHeight);
+  HDC dc = m_keptDC->Get();
+  int saved = 0;
   for (std::int64_t tick = chart::FirstTickAtOrAfter(first * u - reach + m_localOffsetUs, m_axis.stepUs) - m_localOffsetUs;
        tick < (last + 1) * u + reach; tick += m_axis.stepUs) {
     const std::int64_t column = FloorDiv(tick, u);
     const int x = XOf(column);
-    if (column >= first && column <= last) Fill(dc, RECT{x, m_plot.top, x + 1, m_plot.bottom}, kGridColour);
+    if (column >= first && column <= last) FillPixels(RECT{x, m_plot.top, x + 1, m_plot.bottom}, kGridColour);
     if (m_stripHeight == 0) continue;
+    if (saved == 0) {
+      saved = SaveDC(dc);
+      IntersectClipRect(dc, x0, m_plot.bottom, x1, m_plot.bottom + m_stripHeight);
+      SetTextAlign(dc, TA_CENTER | TA_TOP);
+      SetTextColor(dc, kTextColour);
+      SetBkMode(dc, TRANSPARENT);
+    }
     char label[16];
     chart::FormatClock(tick + m_localOffsetUs, m_axis.seconds, false, label, sizeof label);
     wchar_t wide[16];
@@ -299,9 +340,18 @@ void CTimeChart::DrawSlice(std::int64_t first, std::int64_t last, int shift) {
     for (; label[n] != '\0' && n < 15; ++n) wide[n] = static_cast<wchar_t>(label[n]);
     TextOutW(dc, x, m_plot.bottom + 2, wide, n);
   }
-  RestoreDC(dc, saved);
+  if (saved != 0) {
+    RestoreDC(dc, saved);
+    GdiFlush();
+  }
   for (std::size_t i = 0; i < m_series.size(); ++i) {
-    DrawSpans(dc, m_series[i], static_cast<int>(i), &m_slice[i * m_width], x0, x1 - x0);
+    const ColumnSpan* spans = &m_slice[i * m_width];
+    for (int c = 0; c < x1 - x0; ++c) {
+      int top = 0, bottom = 0;
+      if (spans[c].any && SpanRows(static_cast<int>(i), spans[c], top, bottom)) {
+        FillPixels(RECT{x0 + c, top, x0 + c + 1, bottom}, m_series[i].colour);
+      }
+    }
   }
 }
 

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -97,8 +98,9 @@ class CTimeChart : public fw::Window {
   virtual RECT LayoutPlot(const RECT& client) = 0;
   // Rows of the horizontal grid within the plot (client coordinates); returns the count.
   virtual int GridRows(int* rows, int max) const = 0;
-  // Draws one series' spans of `count` columns from x (client coordinates) into dc.
-  virtual void DrawSpans(HDC dc, const Series& series, int index, const chart::ColumnSpan* spans, int x, int count) = 0;
+  // The rows [top, bottom) (client coordinates) that series `index` covers in a column of this span;
+  // false when it draws nothing there.
+  virtual bool SpanRows(int index, const chart::ColumnSpan& span, int& top, int& bottom) const = 0;
   // After the columns changed: true when the chart's scale changed (everything is then drawn anew).
   virtual bool OnColumns(const chart::ColumnSpan* all, int count) {
     (void)all, (void)count;
@@ -152,6 +154,8 @@ class CTimeChart : public fw::Window {
   void ComputeSlice(std::int64_t first, std::int64_t last);
   // Draws columns first..last into the kept picture, after moving it `shift` columns to the left.
   void DrawSlice(std::int64_t first, std::int64_t last, int shift);
+  // Fills a rectangle of the kept picture (client coordinates, cut to the picture).
+  void FillPixels(const RECT& rect, COLORREF colour);
   // The kept picture's part `box` (within it) and the cursor's line there, into dc.
   void PaintPicture(HDC dc, const RECT& box);
   int XOf(std::int64_t column) const { return m_plot.left + static_cast<int>(column - (m_right - m_width + 1)); }
@@ -166,8 +170,10 @@ class CTimeChart : public fw::Window {
   std::int64_t m_frozenAt = 0;
   bool m_showTimeLabels = true;
   chart::TimeAxis m_axis;
-  std::int64_t m_right = 0;  // the column of the picture's right edge
+  std::int64_t m_right = INT64_MIN / 2;  // the column of the picture's right edge
   int m_width = 0;           // columns of the picture
+  std::int64_t m_drawnNow = 0;  // the column of now when the picture was last drawn
+  int m_step = 1;            // columns the picture moves on by at a time (a whole-window scroll is costly)
   bool m_valid = false;      // the kept picture shows the state above
   std::optional<std::int64_t> m_cursor;
   bool m_tracking = false;
@@ -187,6 +193,7 @@ class CTimeChart : public fw::Window {
   // slice's columns. Sized with the picture, so that a new reading needs no memory.
   std::vector<chart::ColumnSpan> m_union;
   std::vector<chart::ColumnSpan> m_slice;
+  std::vector<std::uint32_t> m_before;  // a slice's pixels before it is drawn again
   fw::Region m_region;  // made once: a scroll's regions, without new objects per tick
   fw::Region m_spare;
 };

@@ -33,17 +33,14 @@ int CTraceControl::GridRows(int* rows, int max) const {
   return n;
 }
 
-void CTraceControl::DrawSpans(HDC dc, const Series& series, int index, const chart::ColumnSpan* spans, int x, int count) {
+bool CTraceControl::SpanRows(int index, const chart::ColumnSpan& span, int& top, int& bottom) const {
   const RECT lane = Lane(index);
   const int margin = std::min(4, static_cast<int>(lane.bottom - lane.top) / 4);
   const int high = lane.top + margin, low = std::max(high, static_cast<int>(lane.bottom) - margin - 2);
-  const fw::ScopedSelect brush(dc, series.brush.Get());
-  for (int c = 0; c < count; ++c) {
-    if (!spans[c].any) continue;
-    // An edge where a column holds both levels; two pixels thick.
-    const int top = spans[c].hi >= 0.5f ? high : low, bottom = (spans[c].lo >= 0.5f ? high : low) + 2;
-    PatBlt(dc, x + c, top, 1, bottom - top, PATCOPY);
-  }
+  // An edge where a column holds both levels; two pixels thick.
+  top = span.hi >= 0.5f ? high : low;
+  bottom = (span.lo >= 0.5f ? high : low) + 2;
+  return true;
 }
 
 void CTraceControl::DrawFrame(HDC dc) {

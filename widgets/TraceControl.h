@@ -14,7 +14,7 @@ class CTraceControl : public CTimeChart {
   chart::TraceMode Mode() const override { return chart::TraceMode::Step; }
   RECT LayoutPlot(const RECT& client) override;
   int GridRows(int* rows, int max) const override;
-  void DrawSpans(HDC dc, const Series& series, int index, const chart::ColumnSpan* spans, int x, int count) override;
+  bool SpanRows(int index, const chart::ColumnSpan& span, int& top, int& bottom) const override;
   void DrawFrame(HDC dc) override;
   RECT RemoveBox(int index) const override;
   void InvalidateValues() override;
