@@ -379,6 +379,9 @@ void CStationProbeDlg::ShowTrend(Kind kind, int index) {
       return;
     }
   }
+  // Shown again if the technician put it away.
+  if (IsIconic(m_trend->GetHwnd())) ShowWindow(m_trend->GetHwnd(), SW_RESTORE);
+  SetWindowPos(m_trend->GetHwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   m_trend->AddChannel(kind, index);
 }
 

@@ -393,7 +393,8 @@ void CTrendDlg::ChooseFileAndExport(bool png) {
   SYSTEMTIME now{};
   GetLocalTime(&now);
   wchar_t file[MAX_PATH];
-  swprintf(file, MAX_PATH, L"趋势_%04d%02d%02d_%02d%02d%02d.%ls", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
+  // An ASCII name: it can be written wherever the file goes, whatever the system's code page.
+  swprintf(file, MAX_PATH, L"trend_%04d%02d%02d_%02d%02d%02d.%ls", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
            now.wSecond, png ? L"png" : L"csv");
   OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof dialog;
