@@ -251,12 +251,12 @@ void PollingFigures(int seconds) {
       std::printf("\n");
     }
   }
-  Figure("device calls per minute (590 ticks), trend closed", calls[0], "calls");
-  Figure("device calls per minute (590 ticks), trend open on 8 channels", calls[1], "calls",
+  Figure("device calls a minute, trend closed", calls[0], "calls");
+  Figure("device calls a minute, trend open on 8 channels", calls[1], "calls",
          Ratio("open/closed", calls[0] > 0 ? calls[1] / calls[0] : 0));
   const double closed = Median(cpu[0]), open = Median(cpu[1]);
-  Figure("CPU time of a second of polling the demo station, trend closed", closed * 1000, "ms");
-  Figure("CPU time of a second of polling the demo station, trend open", open * 1000, "ms",
+  Figure("CPU time of a second of polling, trend closed", closed * 1000, "ms");
+  Figure("CPU time of a second of polling, trend open on 8 channels", open * 1000, "ms",
          Ratio("open/closed", closed > 0 ? open / closed : 0));
   const double painted = Median(perTick);
   Figure("pixels the trend's charts paint per tick of the panel", painted, "px",
