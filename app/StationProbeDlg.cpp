@@ -185,6 +185,7 @@ void CStationProbeDlg::RefreshCaptions() {
   ShowCaptions(GetHwnd(), captions.m_capDout, &CStationProbeDlg::OutputItem);
   ShowCaptions(GetHwnd(), captions.m_capDin, &InputCaptionItem);
   ShowCaptions(GetHwnd(), captions.m_capAnalog, &AnalogCaptionItem);
+  if (CTrendDlg* trend = Trend()) trend->RefreshCaptions();
 }
 
 void CStationProbeDlg::ShowInputs(const station::Sample& sample) {
@@ -263,6 +264,7 @@ void CStationProbeDlg::OnOK() {
 void CStationProbeDlg::OnCancel() {
   HWND hwnd = GetHwnd();
   for (const station::KindInfo& kind : station::kKinds) KillTimer(hwnd, kind.timerId);
+  if (CTrendDlg* trend = Trend()) trend->EndDialog(IDCANCEL);
   try {
     m_station.Close();
   } catch (...) {
@@ -342,6 +344,78 @@ void CStationProbeDlg::OnDragPress(LPARAM position) {
 
 void CStationProbeDlg::OnClose() { m_station.Disconnect(); }
 
+bool CStationProbeDlg::ChannelAt(POINT point, Kind& kind, int& index) const {
+  // The statics are transparent to the mouse, so the panel hears the clicks on them; the frames
+  // around the input rows lie over the lamps, so the place decides, not the window found there.
+  const auto at = [&](int item) {
+    const HWND control = GetDlgItem(GetHwnd(), item);
+    RECT r{};
+    if (control == nullptr || !IsWindowVisible(control) || !GetWindowRect(control, &r)) return false;
+    MapWindowPoints(nullptr, GetHwnd(), reinterpret_cast<POINT*>(&r), 2);
+    return PtInRect(&r, point) != FALSE;
+  };
+  for (int k = 0; k < kAnalogs; ++k) {
+    if (at(IDC_ANALOG_READOUT_0 + 2 * k) || at(AnalogCaptionItem(k))) return kind = Kind::Analog, index = k, true;
+  }
+  for (int k = 0; k < kInputs; ++k) {
+    if (at(IDC_INPUT_LAMP_0 + k) || at(InputCaptionItem(k))) return kind = Kind::Input, index = k, true;
+  }
+  for (int n = 0; n < station::kCounters; ++n) {
+    if (at(kCounterItems[n])) return kind = Kind::Counter, index = n, true;
+  }
+  for (int d = 0; d < station::kDistances; ++d) {
+    if (at(IDC_DISTANCE_VALUE_0 + d)) return kind = Kind::Distance, index = d, true;
+  }
+  return false;
+}
+
+void CStationProbeDlg::ShowTrend(Kind kind, int index) {
+  if (Trend() == nullptr) {
+    m_trend.reset();  // a closed window's object: it wrote back where it was
+    m_trend = std::make_unique<CTrendDlg>(GetHwnd(), m_station, m_trendPlace);
+    if (!m_trend->Open()) {
+      fw::ReportTrouble((L"StationProbe: the trend window cannot be created: " + fw::SystemErrorText(GetLastError())).c_str());
+      m_trend.reset();
+      return;
+    }
+  }
+  // Shown again if the technician put it away.
+  if (IsIconic(m_trend->GetHwnd())) ShowWindow(m_trend->GetHwnd(), SW_RESTORE);
+  SetWindowPos(m_trend->GetHwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  m_trend->AddChannel(kind, index);
+}
+
+void CStationProbeDlg::OnChannelDoubleClick(LPARAM position) {
+  Kind kind;
+  int index;
+  if (ChannelAt(POINT{fw::PointX(position), fw::PointY(position)}, kind, index)) ShowTrend(kind, index);
+}
+
+bool CStationProbeDlg::OnChannelMenu(LPARAM screenPosition) {
+  if (screenPosition == -1) return false;  // from the keyboard: no place, no channel
+  const POINT screen{fw::PointX(screenPosition), fw::PointY(screenPosition)};
+  POINT point = screen;
+  ScreenToClient(GetHwnd(), &point);
+  Kind kind;
+  int index;
+  if (!ChannelAt(point, kind, index)) return false;
+  HMENU menu = CreatePopupMenu();
+  if (menu == nullptr) return false;
+  AppendMenuW(menu, MF_STRING, IDM_TREND, L"趋势");
+  const UINT chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, screen.x, screen.y, 0,
+                                     GetHwnd(), nullptr);
+  DestroyMenu(menu);
+  if (chosen == IDM_TREND) ShowTrend(kind, index);
+  return true;
+}
+
+bool CStationProbeDlg::PreTranslateMessage(MSG* msg) {
+  if (CTrendDlg* trend = Trend()) {
+    if (trend->PreTranslateMessage(msg)) return true;
+  }
+  return CBDialog::PreTranslateMessage(msg);
+}
+
 bool CStationProbeDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   switch (msg) {
     case WM_TIMER:
@@ -381,6 +455,15 @@ bool CStationProbeDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRE
     case WM_LBUTTONDOWN:
       OnDragPress(lParam);
       return false;  // then the default handling
+    case WM_LBUTTONDBLCLK:
+      OnChannelDoubleClick(lParam);
+      return false;
+    case WM_CONTEXTMENU:
+      if (OnChannelMenu(lParam)) {
+        result = 0;
+        return true;
+      }
+      return CBDialog::HandleMessage(msg, wParam, lParam, result);
     case WM_CLOSE:
       OnClose();
       return false;  // the default close handling issues Cancel

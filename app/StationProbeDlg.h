@@ -5,6 +5,10 @@
 
 #include <windows.h>
 
+#include <memory>
+#include <optional>
+
+#include "app/TrendDlg.h"
 #include "framework/Gdi.h"
 #include "station/Channels.h"
 #include "station/Readings.h"
@@ -35,6 +39,17 @@ class CStationProbeDlg : public CBDialog {
   // The station the panel shows: features on its readings subscribe here.
   station::Station& Station() { return m_station; }
 
+  // Opens the trend window with a channel, or adds the channel to the open one.
+  void ShowTrend(station::Kind kind, int index);
+  // The trend window while it is open, else null.
+  CTrendDlg* Trend() const { return m_trend && m_trend->IsWindow() ? m_trend.get() : nullptr; }
+  // The channel whose read-out, lamp, caption, counter or distance value lies at a point of the
+  // panel's client area.
+  bool ChannelAt(POINT point, station::Kind& kind, int& index) const;
+
+  // The trend window's keys (Tab, Escape) as well as the panel's.
+  bool PreTranslateMessage(MSG* msg) override;
+
  protected:
   void DoDataExchange() override;
   BOOL OnInitDialog() override;
@@ -64,6 +79,9 @@ class CStationProbeDlg : public CBDialog {
   void OnConfigurationManager();
   void OnDragPress(LPARAM position);
   void OnClose();
+  // A double click or the "趋势" menu on a channel: the trend of that channel.
+  void OnChannelDoubleClick(LPARAM position);
+  bool OnChannelMenu(LPARAM screenPosition);
 
   station::Station m_station;
   int m_nDistanceState[4] = {};
@@ -87,4 +105,8 @@ class CStationProbeDlg : public CBDialog {
   CColorStatic m_distanceLabel[4];        // IDC_DISTANCE_LABEL_0..3
   CDigistring m_analogReadout[kAnalogs];  // IDC_ANALOG_READOUT_0 + 2k
   HICON m_hIcon;
+  // The trend window (after the station: it stops hearing it before the station goes), and where it
+  // was last, kept for the run: the panel writes no settings file.
+  std::optional<RECT> m_trendPlace;
+  std::unique_ptr<CTrendDlg> m_trend;
 };

@@ -7,12 +7,12 @@
 
 namespace fw {
 
-std::wstring ToWide(const char* text, UINT codePage, int length) {
+std::wstring ToWide(const char* text, UINT codePage, int length, DWORD flags) {
   if (text == nullptr) return std::wstring();
   if (length < 0) length = static_cast<int>(std::strlen(text));
-  const int n = length > 0 ? MultiByteToWideChar(codePage, 0, text, length, nullptr, 0) : 0;
+  const int n = length > 0 ? MultiByteToWideChar(codePage, flags, text, length, nullptr, 0) : 0;
   std::wstring out(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
-  if (n > 0) MultiByteToWideChar(codePage, 0, text, length, &out[0], n);
+  if (n > 0) MultiByteToWideChar(codePage, flags, text, length, &out[0], n);
   return out;
 }
 

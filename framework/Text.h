@@ -15,8 +15,9 @@ namespace fw {
 constexpr UINT kGbkCodePage = 936;
 
 // The one pair of code-page conversions. `length` counts bytes or characters, -1: up to the
-// terminator; null converts as empty. What a code page cannot hold becomes its default character.
-std::wstring ToWide(const char* text, UINT codePage, int length = -1);
+// terminator; null converts as empty. What a code page cannot hold becomes its default character;
+// with MB_ERR_INVALID_CHARS in `flags`, a text not valid in the code page converts as empty.
+std::wstring ToWide(const char* text, UINT codePage, int length = -1, DWORD flags = 0);
 std::string FromWide(const wchar_t* text, UINT codePage, int length = -1);
 // The same into a fixed buffer (size > 0), allocating nothing; always terminated. False, with the
 // buffer empty, when the text does not fit.

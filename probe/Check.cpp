@@ -25,11 +25,9 @@ std::string Steps(std::size_t n) { return std::to_string(n) + (n == 1 ? " step" 
 
 bool GbkDecode(const std::string& gbk, std::string& utf8) {
   if (gbk.empty()) return utf8.clear(), true;
-  const int n = MultiByteToWideChar(fw::kGbkCodePage, MB_ERR_INVALID_CHARS, gbk.data(), static_cast<int>(gbk.size()),
-                                    nullptr, 0);
-  if (n <= 0) return false;
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(fw::kGbkCodePage, MB_ERR_INVALID_CHARS, gbk.data(), static_cast<int>(gbk.size()), &wide[0], n);
+  const std::wstring wide =
+      fw::ToWide(gbk.data(), fw::kGbkCodePage, static_cast<int>(gbk.size()), MB_ERR_INVALID_CHARS);
+  if (wide.empty()) return false;
   utf8 = WideToUtf8(wide.c_str());
   return true;
 }

@@ -6,6 +6,7 @@
 #define IDD_ABOUTBOX 100
 #define IDD_STATIONPROBE_DIALOG 102
 #define IDD_CFGDLG 144
+#define IDD_TREND 150
 
 // Strings, icon, bitmaps
 #define IDS_ABOUTBOX 101
@@ -59,3 +60,18 @@
 #define IDC_CFG_SECTION_LIST 1161
 #define IDC_CFG_REPORT 1164
 #define IDC_CFG_DELETE 1165
+
+// Trend window (template 150)
+#define IDC_TREND_1MIN 1200
+#define IDC_TREND_10MIN 1201
+#define IDC_TREND_60MIN 1202
+#define IDC_TREND_PAUSE 1203
+#define IDC_TREND_EXPORT_CSV 1204
+#define IDC_TREND_EXPORT_PNG 1205
+#define IDC_TREND_STATUS 1206
+#define IDC_TREND_ANALOG 1207
+#define IDC_TREND_COUNTERS 1208
+#define IDC_TREND_DISTANCES 1209
+#define IDC_TREND_INPUTS 1210
+// The panel's channel menu: "趋势"
+#define IDM_TREND 1211
