@@ -83,25 +83,6 @@ double MillisecondsSinceProcessCreation() {
   return static_cast<double>(b.QuadPart - a.QuadPart) / 10000.0;
 }
 
-// Committed private memory: PrivateUsage, or (Wine reports none) the private regions added up.
-std::size_t PrivateBytes() {
-  PROCESS_MEMORY_COUNTERS_EX memory{};
-  memory.cb = sizeof memory;
-  if (GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory) &&
-      memory.PrivateUsage != 0) {
-    return memory.PrivateUsage;
-  }
-  std::size_t bytes = 0;
-  MEMORY_BASIC_INFORMATION region{};
-  for (const char* at = nullptr; VirtualQuery(at, &region, sizeof region) == sizeof region;) {
-    if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) bytes += region.RegionSize;
-    const char* next = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
-    if (next <= at) break;
-    at = next;
-  }
-  return bytes;
-}
-
 double Median(std::vector<double> values) {
   if (values.empty()) return 0;
   std::sort(values.begin(), values.end());
@@ -290,7 +271,7 @@ class BenchPanel : public CStationProbeDlg {
         memoryAtStop.cb = sizeof memoryAtStop;
         GetProcessMemoryInfo(GetCurrentProcess(), &memoryAtStop, sizeof memoryAtStop);
         countsAtStop = soak::ReadProcessCounts();
-        privateBytesAtStop = PrivateBytes();
+        privateBytesAtStop = soak::PrivateBytes();
       }
       Close();
       return true;

@@ -25,6 +25,7 @@
 #include "app/StationProbeDlg.h"
 #include "framework/Application.h"
 #include "res/resource.h"
+#include "tests/soak/ProcessCounts.h"
 
 namespace {
 
@@ -64,18 +65,7 @@ double CpuSeconds() {
   return seconds(kernel) + seconds(user);
 }
 
-// Committed private memory, added up from the address space (Wine reports no PrivateUsage).
-double PrivateMiB() {
-  std::size_t bytes = 0;
-  MEMORY_BASIC_INFORMATION region{};
-  for (const char* at = nullptr; VirtualQuery(at, &region, sizeof region) == sizeof region;) {
-    if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) bytes += region.RegionSize;
-    const char* next = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
-    if (next <= at) break;
-    at = next;
-  }
-  return bytes / 1048576.0;
-}
+double PrivateMiB() { return soak::PrivateBytes() / 1048576.0; }
 
 void Pump() {
   MSG msg;

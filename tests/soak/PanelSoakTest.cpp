@@ -7,11 +7,9 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <new>
 #include <string>
 
 #include "ProcessCounts.h"
@@ -20,16 +18,6 @@
 #include "res/resource.h"
 #include "tests/e2e/PanelDriver.h"
 #include "tests/support/TestSupport.h"
-
-// Every allocation through operator new in this process, the panel's included.
-static std::atomic<long> g_allocations{0};
-void* operator new(std::size_t size) {
-  ++g_allocations;
-  if (void* p = std::malloc(size != 0 ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -133,18 +121,18 @@ TEST(PanelSoak, TicksAllocateNothing) {
   const auto& readout = dynamic_cast<CDigistring&>(*fw::Window::FromHandle(GetDlgItem(hwnd, IDC_ANALOG_READOUT_0)));
   for (UINT_PTR id = 1; id <= 4; ++id) SendMessageW(hwnd, WM_TIMER, id, 0);  // every control painted once
   sptest::PumpMessages(50);
-  const long start = g_allocations;
+  const long start = soak::Allocations();
   const std::wstring planted(64, L'x');  // an allocation of the kind a text conversion makes is seen
-  ASSERT_GT(g_allocations - start, 0) << planted;
+  ASSERT_GT(soak::Allocations() - start, 0) << planted;
   long allocations[5] = {}, changes[5] = {};
   const int rounds = 100;
   for (int i = 0; i < rounds; ++i) {
     for (UINT_PTR id = 1; id <= 4; ++id) {
       const station::Sample& sample = panel.Station().Last(static_cast<station::Kind>(id - 1));
       const station::Sample before = sample;
-      const long counted = g_allocations;
+      const long counted = soak::Allocations();
       SendMessageW(hwnd, WM_TIMER, id, 0);
-      allocations[id] += g_allocations - counted;
+      allocations[id] += soak::Allocations() - counted;
       changes[id] += std::memcmp(before.readings, sample.readings, sizeof sample.readings) != 0;
       ASSERT_FALSE(readout.IsRebuildPending()) << "the read-out waits for a paint after the tick";
     }

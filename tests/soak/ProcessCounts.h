@@ -3,6 +3,7 @@
 // something is held.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace soak {
@@ -22,6 +23,11 @@ struct Figure {
 extern const Figure kFigures[4];
 
 ProcessCounts ReadProcessCounts();
+// Committed private memory: PrivateUsage, or (Wine reports none) the private regions added up.
+std::size_t PrivateBytes();
+// Allocations through operator new in this process so far, the panel's included (linking this
+// library replaces operator new with a counting one).
+long Allocations();
 // One line per figure, before and after side by side, for a log.
 std::string Describe(const ProcessCounts& before, const ProcessCounts& after);
 

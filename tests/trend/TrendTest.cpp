@@ -7,9 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdlib>
-#include <new>
 #include <string>
 #include <vector>
 
@@ -17,16 +15,8 @@
 #include "framework/Application.h"
 #include "res/resource.h"
 #include "tests/e2e/PanelDriver.h"
+#include "tests/soak/ProcessCounts.h"
 #include "tests/support/TestSupport.h"
-
-static std::atomic<long> g_allocations{0};
-void* operator new(std::size_t size) {
-  ++g_allocations;
-  if (void* p = std::malloc(size != 0 ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -205,9 +195,9 @@ TEST(TrendTest, NoDeviceCallAndNoAllocationOfItsOwnOnATick) {
     allocations = 0;
     for (int r = 0; r < 8; ++r) {
       for (UINT_PTR id = 1; id <= 4; ++id) {
-        const long before = g_allocations;
+        const long before = soak::Allocations();
         SendMessageW(h.hwnd, WM_TIMER, id, 0);
-        allocations += g_allocations - before;
+        allocations += soak::Allocations() - before;
       }
       sptest::PumpMessages(120);  // the paints the ticks asked for
     }
@@ -216,9 +206,9 @@ TEST(TrendTest, NoDeviceCallAndNoAllocationOfItsOwnOnATick) {
   };
   long closedAllocations = 0, openAllocations = 0;
   h.Rounds(1);  // the read-outs get their first values
-  const long start = g_allocations;
+  const long start = soak::Allocations();
   const std::wstring planted(64, L'x');  // an allocation is seen
-  ASSERT_GT(g_allocations - start, 0) << planted.size();
+  ASSERT_GT(soak::Allocations() - start, 0) << planted.size();
   const e2e::Lines closed = run(closedAllocations);
   const std::size_t mark = h.station.Journal().size();
   for (int k = 0; k < 2; ++k) {
