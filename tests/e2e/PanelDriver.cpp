@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "res/resource.h"
+#include "tests/support/PaintRecorder.h"
 #include "tests/support/TestSupport.h"
 #include "widgets/Digistring.h"
 
@@ -32,28 +33,6 @@ void RemoveTree(const std::wstring& path) {
   }
   if (find != INVALID_HANDLE_VALUE) FindClose(find);
   RemoveDirectoryW(path.c_str());
-}
-
-// The pixels `paint` draws into a white 32-bit canvas of `control`'s client size.
-template <typename Paint>
-std::vector<DWORD> Canvas(HWND control, Paint paint) {
-  RECT rc{};
-  GetClientRect(control, &rc);
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), rc.right, -rc.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  DWORD* bits = nullptr;
-  const HBITMAP bitmap =
-      CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
-  const HDC dc = CreateCompatibleDC(nullptr);
-  const HGDIOBJ old = SelectObject(dc, bitmap);
-  PatBlt(dc, 0, 0, rc.right, rc.bottom, WHITENESS);
-  paint(dc, rc);
-  GdiFlush();
-  std::vector<DWORD> pixels(bits, bits + rc.right * rc.bottom);
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  DeleteObject(bitmap);
-  return pixels;
 }
 
 }  // namespace
@@ -222,7 +201,7 @@ COLORREF ScreenColour(HWND control, int dx, int dy) {
 }
 
 std::vector<DWORD> CaptureScreen(HWND control) {
-  return Canvas(control, [&](HDC dc, const RECT& rc) {
+  return sptest::Canvas(control, [&](HDC dc, const RECT& rc) {
     POINT origin{0, 0};
     ClientToScreen(control, &origin);
     const HDC screen = GetDC(nullptr);  // the screen: the window belongs to another process
@@ -232,7 +211,7 @@ std::vector<DWORD> CaptureScreen(HWND control) {
 }
 
 std::vector<DWORD> RenderReadout(HWND readout, const char* text) {
-  return Canvas(readout, [&](HDC dc, const RECT& rc) {
+  return sptest::Canvas(readout, [&](HDC dc, const RECT& rc) {
     CDigistring display;
     const HWND own = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, rc.right, rc.bottom, nullptr, nullptr,
                                      GetModuleHandleW(nullptr), nullptr);

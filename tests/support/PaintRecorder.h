@@ -29,4 +29,26 @@ class PaintRecorder {
   std::set<HWND> painted_;
 };
 
+// The pixels `paint` draws into a white 32-bit canvas of `control`'s client size.
+template <typename Paint>
+std::vector<DWORD> Canvas(HWND control, Paint paint) {
+  RECT rc{};
+  GetClientRect(control, &rc);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), rc.right, -rc.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  DWORD* bits = nullptr;
+  const HBITMAP bitmap =
+      CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
+  const HDC dc = CreateCompatibleDC(nullptr);
+  const HGDIOBJ old = SelectObject(dc, bitmap);
+  PatBlt(dc, 0, 0, rc.right, rc.bottom, WHITENESS);
+  paint(dc, rc);
+  GdiFlush();
+  std::vector<DWORD> pixels(bits, bits + rc.right * rc.bottom);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  DeleteObject(bitmap);
+  return pixels;
+}
+
 }  // namespace sptest

@@ -16,6 +16,7 @@
 #include "res/resource.h"
 #include "tests/e2e/PanelDriver.h"
 #include "tests/soak/ProcessCounts.h"
+#include "tests/support/PaintRecorder.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -87,23 +88,12 @@ POINT Centre(HWND control) {
 
 // A control's client area as drawn into a 32-bit bitmap (printed), or as on screen; 0x00RRGGBB.
 std::vector<DWORD> Picture(HWND control, bool screen) {
-  RECT rc{};
-  GetClientRect(control, &rc);
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), rc.right, -rc.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  DWORD* bits = nullptr;
-  const HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
-  const HDC dc = CreateCompatibleDC(nullptr);
-  const HGDIOBJ old = SelectObject(dc, bitmap);
-  const HDC window = GetDC(control);
-  if (screen) BitBlt(dc, 0, 0, rc.right, rc.bottom, window, 0, 0, SRCCOPY);
-  if (!screen) SendMessageW(control, WM_PRINTCLIENT, WPARAM(dc), PRF_CLIENT);
-  ReleaseDC(control, window);
-  GdiFlush();
-  std::vector<DWORD> pixels(bits, bits + rc.right * rc.bottom);
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  DeleteObject(bitmap);
+  std::vector<DWORD> pixels = sptest::Canvas(control, [&](HDC dc, const RECT& rc) {
+    const HDC window = GetDC(control);
+    if (screen) BitBlt(dc, 0, 0, rc.right, rc.bottom, window, 0, 0, SRCCOPY);
+    if (!screen) SendMessageW(control, WM_PRINTCLIENT, WPARAM(dc), PRF_CLIENT);
+    ReleaseDC(control, window);
+  });
   for (DWORD& p : pixels) p &= 0xFFFFFF;
   return pixels;
 }
